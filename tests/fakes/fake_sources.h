@@ -1,0 +1,54 @@
+// Hardware sources with fixed values, and a log kept in memory.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "syscode/diagnostic_log.h"
+#include "syscode/hardware_sources.h"
+
+namespace fakes {
+
+using syscode::Text;
+
+class FixedSources : public syscode::HardwareSources {
+ public:
+  FixedSources() = default;
+  explicit FixedSources(std::array<Text, syscode::kSourceCount> values) : values(std::move(values)) {}
+
+  std::array<Text, syscode::kSourceCount> values;
+  std::vector<int> calls;  // the source indexes read, in order
+
+  Text ReadCpuId() override { return Get(0); }
+  Text ReadBiosVersion() override { return Get(1); }
+  Text ReadBaseBoardSerial() override { return Get(2); }
+  Text ReadHardDiskSerial() override { return Get(3); }
+  Text ReadBiosName() override { return Get(4); }
+  Text ReadBaseBoardManufacturer() override { return Get(5); }
+  Text ReadDiskDriveSignature() override { return Get(6); }
+
+ private:
+  Text Get(int index) {
+    calls.push_back(index);
+    return values[index];
+  }
+};
+
+// Keeps the lines; fails (throws what `fail` returns) at line number
+// `fail_at` (1-based, counted over the sink's life) when set.
+class MemoryLog : public syscode::LogSink {
+ public:
+  std::vector<Text> lines;
+  int fail_at = 0;
+  int count = 0;
+  std::function<void()> fail;
+
+  void AppendLogLine(const Text& line) override {
+    ++count;
+    if (fail_at != 0 && count == fail_at && fail) fail();
+    lines.push_back(line);
+  }
+};
+
+}  // namespace fakes
