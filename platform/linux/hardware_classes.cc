@@ -585,6 +585,20 @@ std::vector<PhysicalDisk> PhysicalDisks(const SourceTree& tree) {
   return disks;
 }
 
+bool SourceUnreadable(const Text& wmi_class, const Text& property, const MachineSources& sources) {
+  SourceTree tree(sources.root);
+  auto is = [&](const char16_t* c, const char16_t* p) { return EqualsNoCase(wmi_class, c) && EqualsNoCase(property, p); };
+  auto file_unreadable = [&](const std::string& path) { return tree.Exists(path) && !tree.ReadFile(path); };
+  if (is(u"Win32_BIOS", u"Version")) return file_unreadable("/sys/firmware/acpi/tables/FACP");
+  if (is(u"Win32_BIOS", u"SerialNumber")) return file_unreadable(std::string(kDmiFolder) + "/product_serial");
+  if (is(u"Win32_BaseBoard", u"SerialNumber")) return file_unreadable(std::string(kDmiFolder) + "/board_serial");
+  if (is(u"Win32_DiskDrive", u"Signature")) {
+    auto disks = PhysicalDisks(tree);
+    return !disks.empty() && sources.probe && !sources.probe->ReadFirstSector(disks.front().name);
+  }
+  return false;
+}
+
 std::optional<std::uint32_t> MbrSignature(const std::string& sector) {
   if (sector.size() < 512) return std::nullopt;
   auto byte = [&](std::size_t i) { return static_cast<unsigned char>(sector[i]); };

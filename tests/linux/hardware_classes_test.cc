@@ -308,3 +308,31 @@ TEST(BiosTest, VersionKeepsTheOemIdAsStoredAndDateFormsFollowCim) {
 
 }  // namespace
 }  // namespace linux_layer_test
+
+namespace linux_layer_test {
+namespace {
+
+TEST(SourceUnreadableTest, TellsUnreadableFromAbsentSources) {
+  using wmi::linux_layer::SourceUnreadable;
+  // The first sector through the probe: the user view of the desktop has
+  // drives but no readable sector; the root view reads it.
+  EXPECT_TRUE(SourceUnreadable(u"Win32_DiskDrive", u"Signature", CaptureSources("desktop-nvme-user")));
+  EXPECT_TRUE(SourceUnreadable(u"win32_diskdrive", u"SIGNATURE", CaptureSources("desktop-nvme-user")));
+  EXPECT_FALSE(SourceUnreadable(u"Win32_DiskDrive", u"Signature", CaptureSources("desktop-nvme")));
+  // Absent files are no lack of permission; unrestricted properties never are.
+  EXPECT_FALSE(SourceUnreadable(u"Win32_BIOS", u"Version", CaptureSources("desktop-nvme-user")));
+  EXPECT_FALSE(SourceUnreadable(u"Win32_BaseBoard", u"SerialNumber", CaptureSources("no-dmi")));
+  EXPECT_FALSE(SourceUnreadable(u"Win32_BaseBoard", u"Manufacturer", CaptureSources("desktop-nvme-user")));
+
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads files whatever their mode";
+  ScratchTree tree;
+  tree.Write("sys/class/dmi/id/board_serial", "L1HF05A01BC\n");
+  tree.Write("sys/firmware/acpi/tables/FACP", std::string(36, 'x'));
+  fs::permissions(fs::path(tree.root()) / "sys/class/dmi/id/board_serial", fs::perms::owner_read, fs::perm_options::remove);
+  wmi::linux_layer::MachineSources sources{tree.root(), nullptr};
+  EXPECT_TRUE(SourceUnreadable(u"Win32_BaseBoard", u"SerialNumber", sources));
+  EXPECT_FALSE(SourceUnreadable(u"Win32_BIOS", u"Version", sources));
+}
+
+}  // namespace
+}  // namespace linux_layer_test
