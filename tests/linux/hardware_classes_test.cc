@@ -289,6 +289,17 @@ TEST(ProcessorTest, CpuidValuesAreEightUpperCaseDigitsEachEdxFirst) {
   EXPECT_EQ(Show(Find(seen.instances[1], u"DeviceID")->value), "CPU1");
 }
 
+TEST(ProcessorTest, WithoutCpuinfoThereIsStillOneProcessorWithItsCpuid) {
+  ScratchTree tree;
+  auto probe = std::make_shared<fakes::FakeMachineProbe>();
+  probe->cpuid = fakes::CpuidLeaf1{0x00B00F21, 0x178BFBFF};
+  SeenObjects seen = WalkClass({tree.root(), probe}, u"Win32_Processor");
+  ASSERT_EQ(seen.instances.size(), 1u);
+  EXPECT_EQ(Show(Find(seen.instances[0], u"ProcessorId")->value), "178BFBFF00B00F21");
+  EXPECT_EQ(Show(Find(seen.instances[0], u"Name")->value), "<null>");
+  EXPECT_EQ(Show(Find(seen.instances[0], u"NumberOfLogicalProcessors")->value), "<null>");
+}
+
 TEST(BiosTest, VersionKeepsTheOemIdAsStoredAndDateFormsFollowCim) {
   ScratchTree tree;
   std::string facp = "FACP" + std::string(6, '\0') + "DELL  " + "CBX3    " + std::string("\x09\x20\x07\x01", 4);
