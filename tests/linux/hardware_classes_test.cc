@@ -65,6 +65,11 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"this-machine", u"Win32_DiskDrive", 0, u"Signature", kCimUint32, "<null>"},
         ValueCase{"this-machine", u"Win32_DiskDrive", 0, u"Size", kCimUint64, "274872407040"},
         ValueCase{"this-machine", u"Win32_DiskDrive", 0, u"InterfaceType", kCimString, "SCSI"},
+        // The same machine seen by a user: the FADT is root's.
+        ValueCase{"this-machine-user", u"Win32_BIOS", 0, u"Version", kCimString, "<null>"},
+        ValueCase{"this-machine-user", u"Win32_Processor", 0, u"ProcessorId", kCimString, "178BFBFF00B00F21"},
+        ValueCase{"this-machine-user", u"Win32_PhysicalMedia", 0, u"SerialNumber", kCimString,
+                  "148663254194665"},
         // A desktop: placeholders as stored, NVMe (GPT) first, SATA (MBR)
         // second, the USB stick last.
         ValueCase{"desktop-nvme", u"Win32_Processor", 0, u"ProcessorId", kCimString, "BFEBFBFF000906EA"},

@@ -15,8 +15,8 @@ using wmi::linux_layer::LinuxComRuntime;
 
 const char16_t* const kClasses[] = {u"Win32_Processor", u"Win32_BIOS", u"Win32_BaseBoard",
                                     u"Win32_PhysicalMedia", u"Win32_DiskDrive"};
-const char* const kMachines[] = {"this-machine", "desktop-nvme", "desktop-nvme-user", "laptop-sata",
-                                 "no-dmi"};
+const char* const kMachines[] = {"this-machine",      "this-machine-user", "desktop-nvme",
+                                 "desktop-nvme-user", "laptop-sata",       "no-dmi"};
 
 bool LessNoCase(const Text& a, const Text& b) {
   auto fold = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; };
