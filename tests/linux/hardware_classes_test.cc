@@ -339,7 +339,10 @@ TEST(SourceUnreadableTest, TellsUnreadableFromAbsentSources) {
   EXPECT_FALSE(SourceUnreadable(u"Win32_BIOS", u"Version", CaptureSources("desktop-nvme-user")));
   EXPECT_FALSE(SourceUnreadable(u"Win32_BaseBoard", u"SerialNumber", CaptureSources("no-dmi")));
   EXPECT_FALSE(SourceUnreadable(u"Win32_BaseBoard", u"Manufacturer", CaptureSources("desktop-nvme-user")));
+}
 
+TEST(SourceUnreadableTest, AFileOnlyRootMayReadIsUnreadableForAUser) {
+  using wmi::linux_layer::SourceUnreadable;
   if (::geteuid() == 0) GTEST_SKIP() << "root reads files whatever their mode";
   ScratchTree tree;
   tree.Write("sys/class/dmi/id/board_serial", "L1HF05A01BC\n");
