@@ -7,7 +7,7 @@
 #include "app/qt/main_window.h"
 #include "syscode/diagnostic_log.h"
 #include "syscode/file_system.h"
-#include "app/qt/machine_sources.h"
+#include "syscode/readers.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
 
   syscode::FileSystem& files = syscode::SystemFileSystem();
   syscode::DiagnosticLog log(files);
-  app::QtMainWindow window(app::MachineSources(), log, files, title);
+  // The seven WMI readers, answered by this platform's hardware layer.
+  syscode::WmiHardwareSources sources;
+  app::QtMainWindow window(sources, log, files, title);
   window.CentreOnDesktop();
   window.show();
   application.exec();
