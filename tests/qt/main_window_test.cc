@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -249,6 +250,17 @@ TEST(CentredTopLeft, CentresOnTheWholeDesktopButNeverBeforeItsCorner) {
   for (const Case& c : cases) {
     EXPECT_EQ(app::CentredTopLeft(c.desktop, c.outer), c.expected) << c.what;
   }
+}
+
+TEST_F(MainWindowTest, OpensCentredOnBothScreensTogether) {
+  ASSERT_EQ(QGuiApplication::screens().size(), 2);
+  const QRect desktop = qttest::kPrimaryScreen.united(qttest::kSecondScreen);  // 2304 x 800
+  window_ = std::make_unique<app::QtMainWindow>(sources_, log_, syscode::SystemFileSystem(), u"Syscode");
+  window_->CentreOnDesktop();
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  EXPECT_EQ(window_->frameGeometry().topLeft(),
+            QPoint(desktop.width() / 2 - 494 / 2, desktop.height() / 2 - 206 / 2));
 }
 
 // --- The get-code button and the state table --------------------------------

@@ -3,9 +3,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QRect>
 #include <QTimer>
 
 namespace qttest {
+
+// The screens of the offscreen platform in these tests, side by side.
+inline const QRect kPrimaryScreen(0, 0, 1280, 800);
+inline const QRect kSecondScreen(1280, 0, 1024, 768);
 
 // The test program's QApplication, created on first use with
 // QT_QPA_PLATFORM=offscreen and the window's font substitutions.
