@@ -19,6 +19,7 @@
 #include <QtDebug>
 
 #include "app/banner_image.h"
+#include "app/qt/caption_button.h"
 #include "app/qt/embedded_resources.h"
 #include "app/qt/fonts.h"
 
@@ -94,7 +95,7 @@ void QtMainWindow::BuildControls() {
   // Right to left, the default alignment puts the caption at the right end.
   group_box1_->setLayoutDirection(Qt::RightToLeft);
 
-  bit_btn1_ = new QPushButton(ToQString(kGetCodeCaption), this);
+  bit_btn1_ = new CaptionButton(ToQString(kGetCodeCaption), this);
   bit_btn1_->setObjectName(QStringLiteral("BitBtn1"));
   bit_btn1_->setGeometry(285, 169, 201, 27);
 
@@ -107,11 +108,11 @@ void QtMainWindow::BuildControls() {
         banner.scaled(image1_->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
   }
 
-  bit_btn2_ = new QPushButton(ToQString(kSaveCaption), this);
+  bit_btn2_ = new CaptionButton(ToQString(kSaveCaption), this);
   bit_btn2_->setObjectName(QStringLiteral("BitBtn2"));
   bit_btn2_->setGeometry(87, 169, 73, 27);
 
-  bit_btn3_ = new QPushButton(ToQString(kExitCaption), this);
+  bit_btn3_ = new CaptionButton(ToQString(kExitCaption), this);
   bit_btn3_->setObjectName(QStringLiteral("BitBtn3"));
   bit_btn3_->setGeometry(8, 169, 73, 27);
 
