@@ -107,7 +107,9 @@ WmiInstance MakeInstance(const ClassSchema& schema, ValueMap values) {
 // text, datetime as text.
 Variant Uint32Value(std::uint32_t v) { return Variant::Int32(static_cast<std::int32_t>(v)); }
 Variant Uint16Value(std::uint16_t v) { return Variant::Int32(v); }
-Variant Uint64Value(std::uint64_t v) { return Variant::String(syscode::DecimalText(static_cast<unsigned long long>(v))); }
+Variant Uint64Value(std::uint64_t v) {
+  return Variant::String(syscode::DecimalText(static_cast<unsigned long long>(v)));
+}
 
 void PutText(ValueMap& values, const char16_t* name, const std::optional<std::string>& bytes) {
   if (bytes) values[name] = Variant::String(FromLatin1(*bytes));
@@ -238,6 +240,10 @@ std::vector<WmiInstance> ReadProcessors(const ClassSchema& schema, const Machine
   // Packages in ascending id, each with its logical processors.
   std::map<unsigned long long, std::vector<const LogicalProcessor*>> packages;
   for (const auto& p : logical) packages[PackageOf(p, tree)].push_back(&p);
+  // A machine always has a processor: without a readable cpuinfo it is one
+  // package whose details are unknown (null), CPUID still answers.
+  static const LogicalProcessor kUnknown;
+  if (packages.empty()) packages[0].push_back(&kUnknown);
 
   std::optional<CpuidLeaf1> cpuid;
   if (sources.probe) cpuid = sources.probe->Cpuid1();
@@ -256,9 +262,12 @@ std::vector<WmiInstance> ReadProcessors(const ClassSchema& schema, const Machine
     if (const auto* vendor = Field(first, "vendor_id")) PutText(values, u"Manufacturer", *vendor);
     if (const auto* name = Field(first, "model name")) PutText(values, u"Name", *name);
     if (const auto* cores = Field(first, "cpu cores")) {
-      if (auto v = ParseUnsigned(*cores)) values[u"NumberOfCores"] = Uint32Value(static_cast<std::uint32_t>(*v));
+      if (auto v = ParseUnsigned(*cores))
+        values[u"NumberOfCores"] = Uint32Value(static_cast<std::uint32_t>(*v));
     }
-    values[u"NumberOfLogicalProcessors"] = Uint32Value(static_cast<std::uint32_t>(members.size()));
+    if (!logical.empty()) {
+      values[u"NumberOfLogicalProcessors"] = Uint32Value(static_cast<std::uint32_t>(members.size()));
+    }
     if (cpuid) {
       char id[17];
       std::snprintf(id, sizeof id, "%08X%08X", cpuid->edx, cpuid->eax);
@@ -296,7 +305,8 @@ std::optional<std::string> AcpiBiosVersion(const SourceTree& tree) {
 }
 
 bool AllDigits(const std::string& text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 // SMBIOS dates are "MM/DD/YYYY" (or "MM/DD/YY", meaning 19YY); WMI gives
@@ -384,7 +394,9 @@ std::string InterfaceTypeOf(const std::string& device_path, const std::string& n
 // A PCI address component ("0000:00:1d.0", "pci0000:00") compares as plain
 // text (its hexadecimal digits have fixed width); any other compares with
 // digit runs taken as numbers, so "ata2" < "ata10" and "host2" < "host10".
-bool IsPciComponent(const std::string& c) { return c.find(':') != std::string::npos && c.find('.') != std::string::npos; }
+bool IsPciComponent(const std::string& c) {
+  return c.find(':') != std::string::npos && c.find('.') != std::string::npos;
+}
 
 int CompareNatural(const std::string& a, const std::string& b) {
   std::size_t i = 0, j = 0;
@@ -445,7 +457,8 @@ std::optional<std::string> DiskSerial(const SourceTree& tree, const PhysicalDisk
   if (auto s = tree.ReadAttribute(BlockPath(disk, "serial"))) return s;
   if (auto page = tree.ReadFile(BlockPath(disk, "device/vpd_pg80"))) {
     if (page->size() >= 4) {
-      std::size_t length = (static_cast<unsigned char>((*page)[2]) << 8) | static_cast<unsigned char>((*page)[3]);
+      std::size_t length =
+          (static_cast<unsigned char>((*page)[2]) << 8) | static_cast<unsigned char>((*page)[3]);
       std::string serial = page->substr(4, length);
       return serial.substr(0, serial.find('\0'));
     }
@@ -457,7 +470,8 @@ std::optional<std::string> DiskSerial(const SourceTree& tree, const PhysicalDisk
       while (pos < db->size()) {
         std::size_t end = db->find('\n', pos);
         if (end == std::string::npos) end = db->size();
-        if (db->compare(pos, key.size(), key) == 0) return db->substr(pos + key.size(), end - pos - key.size());
+        if (db->compare(pos, key.size(), key) == 0)
+          return db->substr(pos + key.size(), end - pos - key.size());
         pos = end + 1;
       }
     }
@@ -505,7 +519,8 @@ std::vector<WmiInstance> ReadDiskDrives(const ClassSchema& schema, const Machine
     PutText(values, u"Name", device_id);
     std::uint32_t partitions = 0;
     for (const auto& entry : tree.List("/sys/block/" + disk.name)) {
-      if (StartsWith(entry, disk.name.c_str()) && tree.Exists(BlockPath(disk, (entry + "/partition").c_str()))) {
+      if (StartsWith(entry, disk.name.c_str()) &&
+          tree.Exists(BlockPath(disk, (entry + "/partition").c_str()))) {
         ++partitions;
       }
     }
@@ -583,6 +598,23 @@ std::vector<PhysicalDisk> PhysicalDisks(const SourceTree& tree) {
     return CompareNatural(a.name, b.name) < 0;
   });
   return disks;
+}
+
+bool SourceUnreadable(const Text& wmi_class, const Text& property, const MachineSources& sources) {
+  SourceTree tree(sources.root);
+  auto is = [&](const char16_t* c, const char16_t* p) {
+    return EqualsNoCase(wmi_class, c) && EqualsNoCase(property, p);
+  };
+  auto file_unreadable = [&](const std::string& path) { return tree.Exists(path) && !tree.ReadFile(path); };
+  if (is(u"Win32_BIOS", u"Version")) return file_unreadable("/sys/firmware/acpi/tables/FACP");
+  if (is(u"Win32_BIOS", u"SerialNumber")) return file_unreadable(std::string(kDmiFolder) + "/product_serial");
+  if (is(u"Win32_BaseBoard", u"SerialNumber"))
+    return file_unreadable(std::string(kDmiFolder) + "/board_serial");
+  if (is(u"Win32_DiskDrive", u"Signature")) {
+    auto disks = PhysicalDisks(tree);
+    return !disks.empty() && sources.probe && !sources.probe->ReadFirstSector(disks.front().name);
+  }
+  return false;
 }
 
 std::optional<std::uint32_t> MbrSignature(const std::string& sector) {
