@@ -15,6 +15,18 @@ namespace {
 
 const wchar_t* Wide(const syscode::Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
+// The working directory follows a confirmed choice to the file's folder.
+// Windows' dialog does so itself when not told to keep the directory, but
+// not for every way of choosing (a full path typed into the name field
+// leaves it where it was under some versions), so it is made certain here.
+void MoveWorkingDirectoryTo(const syscode::Text& path) {
+  const size_t slash = path.find_last_of(u"\\/");
+  if (slash == syscode::Text::npos) return;
+  // "C:\file.txt" lives in the drive's root "C:\", not in "C:".
+  const size_t length = (slash == 2 && path[1] == u':') ? slash + 1 : slash;
+  SetCurrentDirectoryW(Wide(path.substr(0, length)));
+}
+
 }  // namespace
 
 syscode::Text DialogFilter(const syscode::Text& filter) {
@@ -53,6 +65,7 @@ bool ExecuteSaveDialog(HWND owner, const syscode::Text& file_name, syscode::Text
 
   if (GetSaveFileNameW(&ofn)) {
     chosen_path->assign(reinterpret_cast<const char16_t*>(buffer.data()));
+    MoveWorkingDirectoryTo(*chosen_path);
     return true;
   }
   const DWORD failure = CommDlgExtendedError();
