@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -129,6 +131,8 @@ struct ClickCase {
   Text shown;
 };
 
+void PrintTo(const ClickCase& c, std::ostream* os) { *os << c.name; }
+
 class MainFormClickCases : public MainFormTest, public ::testing::WithParamInterface<ClickCase> {};
 
 TEST_P(MainFormClickCases, ClickShowsCodeInGroupsAndEnablesSave) {
@@ -242,6 +246,8 @@ struct SaveCase {
   std::array<Text, 7> values;
   std::string bytes;
 };
+
+void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
 
 class MainFormSaveCases : public MainFormTest, public ::testing::WithParamInterface<SaveCase> {};
 

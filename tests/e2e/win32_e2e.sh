@@ -161,6 +161,12 @@ pass "window appears with its caption"
 main=$(window_by_name "$caption")
 read -r wx wy ww wh < <(client_geometry "$main")
 check "client area is 494 x 206 at 96 dpi" test "$ww" = 494 -a "$wh" = 206
+# Centred on the 1280 x 1024 desktop: the outer window is, so the client
+# area sits a few pixels right of the middle (the border) and lower (half
+# the title bar).
+check "window centred on the desktop" \
+  awk -v x="$wx" -v y="$wy" -v w="$ww" -v h="$wh" \
+    'BEGIN { cx = x + w / 2 - 640; cy = y + h / 2 - 512; exit !(cx >= 0 && cx <= 6 && cy >= 0 && cy <= 24) }'
 sleep 1
 screenshot "$main" fresh-window.png
 check "no LogD.txt before the first click" [ ! -e "$run1/LogD.txt" ]
