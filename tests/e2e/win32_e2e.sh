@@ -78,11 +78,28 @@ reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v Tahom
 reg 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /d 'DejaVu Sans'
 reg 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans'
 
+# Waits for the Wine session to end (registry written, programs gone); a
+# session still busy after 30 s is ended.
+settle() { timeout 30 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null; }
 set_dpi() {
   reg 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1"
   reg 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels /t REG_DWORD /d "$1"
-  wineserver -w
+  settle
 }
+
+# Windows get an X window of their own (no virtual desktop) unless a run
+# asks for Wine's virtual desktop.
+virtual_desktop() {  # virtual_desktop on|off
+  if [ "$1" = on ]; then
+    reg 'HKCU\Software\Wine\Explorer' /v Desktop /d Default
+    reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024
+  else
+    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1
+  fi
+  wineserver -k 2>/dev/null
+  settle
+}
+virtual_desktop off
 
 rm -rf "$work" "$artifacts"
 mkdir -p "$work" "$artifacts"
@@ -190,7 +207,7 @@ if wait_for has_window "$dialog_title"; then
   sleep 1
   screenshot "$dialog" save-dialog.png
   target="Z:$(echo "$other/code.txt" | tr / '\\')"
-  xdotool windowfocus --sync "$dialog" 2>/dev/null
+  timeout 10 xdotool windowfocus --sync "$dialog" 2>/dev/null
   xdotool key End shift+Home
   xdotool type --delay 20 "$target"
   xdotool key Return
@@ -227,7 +244,7 @@ if wait_for has_window "syscode"; then
   screenshot "$box" error-box.png
   # The box's text, from Wine's trace of the message box.
   check "the box reads \"File access denied.\"" grep -q 'MSGBOX_OnInit L"File access denied."' "$run2.stderr"
-  xdotool windowfocus --sync "$box" 2>/dev/null
+  timeout 10 xdotool windowfocus --sync "$box" 2>/dev/null
   xdotool key Return
   wait_for no_window "syscode"
   check "the window goes on after the error" has_window "$caption"
@@ -240,7 +257,7 @@ if wait_for has_window "syscode"; then
 else
   fail "an unwritable log shows the message box with the application title"
 fi
-xdotool windowfocus --sync "$main" 2>/dev/null
+timeout 10 xdotool windowfocus --sync "$main" 2>/dev/null
 xdotool key alt+F4
 wait_for ended "$run2"
 check "Alt+F4 ends the program with exit code 0" [ "$(exit_code "$run2")" = 0 ]
@@ -266,5 +283,42 @@ else
   fail "window appears at 120 dpi"
 fi
 set_dpi 96
+
+# --- Runs 4 and 5 in a Wine virtual desktop, where Wine draws the title bar
+# itself (the bare X display has no window manager): the close box and the
+# system menu's "Close" end the program with exit code 0.
+virtual_desktop on
+run4=$work/run4
+mkdir -p "$run4"
+if start "$run4"; then
+  # Here the X window is the whole window, frame and title bar included.
+  main=$(window_by_name "$caption")
+  read -r wx wy ww wh < <(client_geometry "$main")
+  sleep 1
+  screenshot "$main" window-with-title-bar.png
+  # The close box: at the right end of the title bar.
+  xdotool mousemove $((wx + ww - 12)) $((wy + 12)) click 1
+  wait_for ended "$run4"
+  check "the close box ends the program with exit code 0" [ "$(exit_code "$run4")" = 0 ]
+else
+  fail "window appears in a virtual desktop"
+fi
+run5=$work/run5
+mkdir -p "$run5"
+if start "$run5"; then
+  main=$(window_by_name "$caption")
+  read -r wx wy ww wh < <(client_geometry "$main")
+  xdotool mousemove $((wx + ww / 2)) $((wy + 10)) click 1
+  sleep 0.5
+  xdotool key alt+space
+  sleep 1
+  import -window root -crop $((ww + 40))x$((wh + 40))+$((wx - 20))+$((wy - 20)) "$artifacts/system-menu.png"
+  xdotool key c
+  wait_for ended "$run5"
+  check "the system menu's Close ends the program with exit code 0" [ "$(exit_code "$run5")" = 0 ]
+else
+  fail "window appears in a virtual desktop"
+fi
+virtual_desktop off
 
 finish
