@@ -24,6 +24,16 @@ syscode::Text ProgramPath() {
   }
 }
 
+// The application title from the program file's name. Windows' own case
+// mapping lowers every letter after the first, not only "A" to "Z".
+syscode::Text ApplicationTitle() {
+  syscode::Text title = app::ApplicationTitleFromPath(ProgramPath());
+  if (title.size() > 1) {
+    CharLowerBuffW(reinterpret_cast<wchar_t*>(&title[1]), static_cast<DWORD>(title.size() - 1));
+  }
+  return title;
+}
+
 }  // namespace
 
 // MainForm: the program's one reference to its window.
@@ -33,7 +43,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // OLE, then a single-threaded COM apartment on this thread for the whole
   // run; each is undone at the end only if it succeeded.
   syscode::win::ComApartment apartment;
-  const syscode::Text title = app::ApplicationTitleFromPath(ProgramPath());
+  const syscode::Text title = ApplicationTitle();
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
