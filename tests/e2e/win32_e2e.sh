@@ -276,9 +276,15 @@ if start "$run3"; then
     awk -v w="$ww" -v h="$wh" 'BEGIN { r = w / 494; exit !(r >= 15/13 && r <= 19/13 && (h - 206 * r) ^ 2 <= 2.25) }'
   sleep 1
   screenshot "$main" window-120dpi.png
-  click "$main" $((bitbtn3[0] * ww / 494)) $((bitbtn3[1] * wh / 206))
+  # The keyboard, in tab order: Edit1 has the focus at start; Tab reaches
+  # BitBtn1 (Space presses it), two more reach BitBtn2 and then BitBtn3.
+  timeout 10 xdotool windowfocus --sync "$main" 2>/dev/null
+  xdotool key Tab space
+  wait_for [ -f "$run3/LogD.txt" ] && wait_for grep -q -- "^$separator" "$run3/LogD.txt"
+  check "Tab then Space from the start presses BitBtn1" log_ok "$run3/LogD.txt"
+  xdotool key Tab Tab space
   wait_for ended "$run3"
-  check "exit at 120 dpi with exit code 0" [ "$(exit_code "$run3")" = 0 ]
+  check "two more Tabs reach BitBtn3, which exits with code 0 at 120 dpi" [ "$(exit_code "$run3")" = 0 ]
 else
   fail "window appears at 120 dpi"
 fi
