@@ -7,7 +7,11 @@ set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
+# Libraries built for Windows by scripts/ (libjpeg-turbo) live in
+# build/deps/mingw of the source tree; find_package looks there too.
+get_filename_component(SYSCODE_MINGW_DEPS "${CMAKE_CURRENT_LIST_DIR}/../build/deps/mingw" ABSOLUTE)
+set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX} ${SYSCODE_MINGW_DEPS})
+list(APPEND CMAKE_PREFIX_PATH ${SYSCODE_MINGW_DEPS})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,85 @@
+// The file seam on Windows: the Win32 file calls, with the codes of
+// GetLastError handed on unchanged.
+#include <windows.h>
+
+#include "platform/windows/com_handles.h"
+#include "syscode/file_system.h"
+
+namespace syscode {
+
+namespace {
+
+HANDLE ToHandle(FileSystem::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
+
+class Win32FileSystem : public FileSystem {
+ public:
+  int Create(const Text& name, Handle* handle) override { return Open(name, CREATE_ALWAYS, handle); }
+
+  int OpenForAppend(const Text& name, Handle* handle) override {
+    Handle opened = 0;
+    if (int error = Open(name, OPEN_EXISTING, &opened); error != 0) return error;
+    LARGE_INTEGER zero{};
+    if (!::SetFilePointerEx(ToHandle(opened), zero, nullptr, FILE_END)) {
+      const int error = static_cast<int>(::GetLastError());
+      ::CloseHandle(ToHandle(opened));
+      return error;
+    }
+    *handle = opened;
+    return 0;
+  }
+
+  int Write(Handle handle, const std::string& bytes) override {
+    const char* data = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+      const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+      DWORD written = 0;
+      if (!::WriteFile(ToHandle(handle), data, chunk, &written, nullptr)) {
+        return static_cast<int>(::GetLastError());
+      }
+      if (written == 0) return ERROR_HANDLE_DISK_FULL;  // nothing taken: no room left
+      data += written;
+      left -= written;
+    }
+    return 0;
+  }
+
+  int Close(Handle handle) override {
+    return ::CloseHandle(ToHandle(handle)) ? 0 : static_cast<int>(::GetLastError());
+  }
+
+  bool FileExists(const Text& name) override {
+    const DWORD attributes = ::GetFileAttributesW(win::ToWide(name).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+
+  std::string ToAnsiCodePage(const Text& text) override {
+    if (text.empty()) return std::string();
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int length = static_cast<int>(text.size());
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return std::string();
+    std::string out(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide, length, out.data(), size, nullptr, nullptr);
+    return out;
+  }
+
+ private:
+  // Opens for writing; others may read meanwhile, not write.
+  static int Open(const Text& name, DWORD disposition, Handle* handle) {
+    HANDLE h = ::CreateFileW(win::ToWide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return static_cast<int>(::GetLastError());
+    *handle = reinterpret_cast<Handle>(h);
+    return 0;
+  }
+};
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+  static Win32FileSystem file_system;
+  return file_system;
+}
+
+}  // namespace syscode

@@ -1,0 +1,63 @@
+// The automation conversions through oleaut32's VariantChangeTypeEx, so a
+// value converts exactly as the platform converts it (a 64-bit integer
+// delivered as decimal text included).
+#include <windows.h>
+#include <oleauto.h>
+
+#include "platform/windows/wbem_com.h"
+#include "syscode/errors.h"
+#include "wmi/variant.h"
+
+namespace wmi {
+
+namespace {
+
+using syscode::win::ScopedVariant;
+
+[[noreturn]] void ThrowConversionError(HRESULT hr, const Variant& v, VarType target) {
+  const Text from = v.is_array ? Text(u"Array") : Text(VarTypeName(v.type));
+  const Text to = VarTypeName(target);
+  if (hr == DISP_E_OVERFLOW) {
+    throw syscode::Exception(u"Overflow while converting variant of type (" + from + u") into type (" + to + u")");
+  }
+  throw syscode::Exception(u"Could not convert variant of type (" + from + u") into type (" + to + u")");
+}
+
+// `v` changed into `vt` in `out`; throws the conversion error on failure.
+void ChangeType(const Variant& v, VARTYPE vt, VarType target, USHORT flags, ScopedVariant* out) {
+  if (v.is_array) ThrowConversionError(DISP_E_TYPEMISMATCH, v, target);
+  ScopedVariant in;
+  HRESULT hr = syscode::win::ToComVariant(v, in.Get());
+  if (SUCCEEDED(hr)) hr = ::VariantChangeTypeEx(out->Receive(), in.Get(), LOCALE_USER_DEFAULT, flags, vt);
+  if (FAILED(hr)) ThrowConversionError(hr, v, target);
+}
+
+}  // namespace
+
+std::int64_t VariantToInt64(const Variant& v) {
+  ScopedVariant out;
+  ChangeType(v, VT_I8, VarType::kInt64, 0, &out);
+  return V_I8(out.Get());
+}
+
+double VariantToDouble(const Variant& v) {
+  ScopedVariant out;
+  ChangeType(v, VT_R8, VarType::kReal64, 0, &out);
+  return V_R8(out.Get());
+}
+
+bool VariantToBool(const Variant& v) {
+  ScopedVariant out;
+  ChangeType(v, VT_BOOL, VarType::kBool, 0, &out);
+  return V_BOOL(out.Get()) != VARIANT_FALSE;
+}
+
+Text VariantToText(const Variant& v) {
+  ScopedVariant out;
+  // Truth values read "True" and "False", as elsewhere in the system.
+  ChangeType(v, VT_BSTR, VarType::kText, VARIANT_ALPHABOOL, &out);
+  BSTR b = V_BSTR(out.Get());
+  return syscode::win::FromWide(b, b == nullptr ? 0 : SysStringLen(b));
+}
+
+}  // namespace wmi
