@@ -1,0 +1,45 @@
+#include "syscode/readers.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "wmi/wmiquery.h"
+
+namespace syscode {
+namespace {
+
+bool IsNullWord(const Text& value) { return value == u"NULL" || value == u"null" || value == u"Null"; }
+
+}  // namespace
+
+Text WmiHardwareSources::ReadSource(int index) {
+  const SourceInfo& source = kSources[static_cast<size_t>(index)];
+  Text result;
+  wmi::T2DimStrArray table;
+  std::int32_t instance_count = 0;
+  Text error_text;
+  const std::int32_t n = wmi::QueryWmiTable(runtime_, u".", u"root\\CIMV2", Text(), Text(), source.wmi_class,
+                                            table, instance_count, error_text);
+  if (n <= 0 || table.empty()) return result;
+  const std::vector<Text>& header = table[0];
+  const size_t last = std::min(static_cast<size_t>(n) + 1, header.size());
+  for (size_t i = 0; i < last; ++i) {
+    if (Trim(header[i]) == source.property) {
+      // The shape gives every row the header's width; guard anyway.
+      if (table.size() > 1 && i < table[1].size()) result = Trim(table[1][i]);
+      if (source.null_word_test && IsNullWord(result)) result.clear();
+      return result;
+    }
+  }
+  return result;
+}
+
+Text WmiHardwareSources::ReadCpuId() { return ReadSource(0); }
+Text WmiHardwareSources::ReadBiosVersion() { return ReadSource(1); }
+Text WmiHardwareSources::ReadBaseBoardSerial() { return ReadSource(2); }
+Text WmiHardwareSources::ReadHardDiskSerial() { return ReadSource(3); }
+Text WmiHardwareSources::ReadBiosName() { return ReadSource(4); }
+Text WmiHardwareSources::ReadBaseBoardManufacturer() { return ReadSource(5); }
+Text WmiHardwareSources::ReadDiskDriveSignature() { return ReadSource(6); }
+
+}  // namespace syscode
