@@ -238,6 +238,10 @@ std::vector<WmiInstance> ReadProcessors(const ClassSchema& schema, const Machine
   // Packages in ascending id, each with its logical processors.
   std::map<unsigned long long, std::vector<const LogicalProcessor*>> packages;
   for (const auto& p : logical) packages[PackageOf(p, tree)].push_back(&p);
+  // A machine always has a processor: without a readable cpuinfo it is one
+  // package whose details are unknown (null), CPUID still answers.
+  static const LogicalProcessor kUnknown;
+  if (packages.empty()) packages[0].push_back(&kUnknown);
 
   std::optional<CpuidLeaf1> cpuid;
   if (sources.probe) cpuid = sources.probe->Cpuid1();
@@ -258,7 +262,9 @@ std::vector<WmiInstance> ReadProcessors(const ClassSchema& schema, const Machine
     if (const auto* cores = Field(first, "cpu cores")) {
       if (auto v = ParseUnsigned(*cores)) values[u"NumberOfCores"] = Uint32Value(static_cast<std::uint32_t>(*v));
     }
-    values[u"NumberOfLogicalProcessors"] = Uint32Value(static_cast<std::uint32_t>(members.size()));
+    if (!logical.empty()) {
+      values[u"NumberOfLogicalProcessors"] = Uint32Value(static_cast<std::uint32_t>(members.size()));
+    }
     if (cpuid) {
       char id[17];
       std::snprintf(id, sizeof id, "%08X%08X", cpuid->edx, cpuid->eax);
@@ -583,6 +589,20 @@ std::vector<PhysicalDisk> PhysicalDisks(const SourceTree& tree) {
     return CompareNatural(a.name, b.name) < 0;
   });
   return disks;
+}
+
+bool SourceUnreadable(const Text& wmi_class, const Text& property, const MachineSources& sources) {
+  SourceTree tree(sources.root);
+  auto is = [&](const char16_t* c, const char16_t* p) { return EqualsNoCase(wmi_class, c) && EqualsNoCase(property, p); };
+  auto file_unreadable = [&](const std::string& path) { return tree.Exists(path) && !tree.ReadFile(path); };
+  if (is(u"Win32_BIOS", u"Version")) return file_unreadable("/sys/firmware/acpi/tables/FACP");
+  if (is(u"Win32_BIOS", u"SerialNumber")) return file_unreadable(std::string(kDmiFolder) + "/product_serial");
+  if (is(u"Win32_BaseBoard", u"SerialNumber")) return file_unreadable(std::string(kDmiFolder) + "/board_serial");
+  if (is(u"Win32_DiskDrive", u"Signature")) {
+    auto disks = PhysicalDisks(tree);
+    return !disks.empty() && sources.probe && !sources.probe->ReadFirstSector(disks.front().name);
+  }
+  return false;
 }
 
 std::optional<std::uint32_t> MbrSignature(const std::string& sector) {

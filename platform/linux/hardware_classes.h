@@ -48,6 +48,14 @@ std::vector<Text> ClassPropertyNames(const Text& canonical_class);
 // Reads the instances of a class (canonical name) from `sources` now.
 std::vector<WmiInstance> ReadInstances(const Text& canonical_class, const MachineSources& sources);
 
+// Whether the source of `wmi_class`.`property` (names in any case) is there
+// but could not be read: the files only root may read (the FADT,
+// product_serial, board_serial) exist and cannot be opened, or the first
+// drive exists and its first sector cannot be read. False for every other
+// property and when the source is simply absent. Lets a front end tell a
+// user run that root would see more.
+bool SourceUnreadable(const Text& wmi_class, const Text& property, const MachineSources& sources);
+
 // A block device that counts as a physical drive, in drive-number order.
 struct PhysicalDisk {
   std::string name;            // "sda", "nvme0n1"
