@@ -59,7 +59,7 @@ int RunFromLog(const Options& options) {
     const PressReport report = ReportOf(press);
     if (options.sources) {
       out += u"Press at line " + LineNumber(press.first_line) + u"\n" +
-             SourcesText(report, RawOrigin::kLogBytes, false) + u"\n";
+             SourcesText(report, RawOrigin::kLogBytes) + u"\n";
     } else {
       out += report.code + u"\n";
     }

@@ -15,6 +15,8 @@
 
 #ifdef _WIN32
 #include <objbase.h>
+#else
+#include "platform/linux/hardware_classes.h"
 #endif
 
 namespace cli {
@@ -35,6 +37,21 @@ class ComApartment {
   bool initialized_;
 #endif
 };
+
+// On Linux, an ordinary user cannot read some sources (ACPI tables, the board
+// serial, the first disk sector); the layer tells these from absent ones.
+RootHint LinuxRootHint() {
+#ifdef _WIN32
+  return nullptr;
+#else
+  if (!RunsWithoutRoot()) return nullptr;
+  return [](int source) {
+    const syscode::SourceInfo& info = syscode::kSources[source];
+    return wmi::linux_layer::SourceUnreadable(info.wmi_class, info.property,
+                                              wmi::linux_layer::LiveMachineSources());
+  };
+#endif
+}
 
 }  // namespace
 
@@ -62,7 +79,7 @@ int RunMachine(const Options& options) {
   if (options.json) {
     WriteOutUtf8(PressJson(report, RawOrigin::kText).dump(2) + "\n");
   } else if (options.sources) {
-    WriteOut(SourcesText(report, RawOrigin::kText, RunsWithoutRoot()));
+    WriteOut(SourcesText(report, RawOrigin::kText, LinuxRootHint()));
   } else {
     WriteOut(report.code + u"\n");
   }

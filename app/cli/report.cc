@@ -12,13 +12,6 @@ using syscode::kSources;
 
 constexpr std::size_t kPartLength = 7;
 
-// Sources an ordinary user may not be able to read on Linux.
-bool MayNeedRoot(int source) {
-  const Text name = kSources[source].name;
-  return name == u"BiosVersion" || name == u"BaseBordSerialNumber" || name == u"HardDiskSerialNumber" ||
-         name == u"DiskDriveSignature";
-}
-
 bool IsValidUtf8(const std::string& bytes) { return syscode::ToUtf8(syscode::FromUtf8(bytes)) == bytes; }
 
 Text ShownRaw(const Text& raw, RawOrigin origin) {
@@ -57,7 +50,7 @@ bool Used(const PressReport& press, int source) {
 Text Count(std::size_t n) { return syscode::DecimalText(static_cast<unsigned long long>(n)); }
 
 // Why a source gave no part, or what became of its part.
-Text Outcome(const PressReport& press, int source, bool root_hint) {
+Text Outcome(const PressReport& press, int source, const RootHint& root_hint) {
   const syscode::SourceTrace& s = press.trace.sources[source];
   if (!s.read) return u"not read: three parts were already in hand";
   if (s.part) {
@@ -67,8 +60,8 @@ Text Outcome(const PressReport& press, int source, bool root_hint) {
   }
   if (s.raw.empty()) {
     Text why = u"no part: empty";
-    if (root_hint && MayNeedRoot(source)) {
-      why += u" (reading it may need root rights: run syscode-cli as root, e.g. with sudo)";
+    if (root_hint && root_hint(source)) {
+      why += u" (it could not be read without root rights: run syscode-cli as root, e.g. with sudo)";
     }
     return why;
   }
@@ -90,12 +83,12 @@ Text MaskText(std::uint8_t mask) {
   return Text(u"0x") + kHex[mask >> 4] + kHex[mask & 15];
 }
 
-Text SourcesText(const PressReport& press, RawOrigin origin, bool root_hint) {
+Text SourcesText(const PressReport& press, RawOrigin origin, const RootHint& root_hint) {
   Text out = u"Code: " + press.code + u" (source mask " + MaskText(press.mask) + u")\n";
   for (int source = 0; source < syscode::kSourceCount; ++source) {
     const syscode::SourceTrace& s = press.trace.sources[source];
     if (!s.read) {
-      out += Text(kSources[source].label) + u"(" + Outcome(press, source, false) + u")\n";
+      out += Text(kSources[source].label) + u"(" + Outcome(press, source, nullptr) + u")\n";
       continue;
     }
     out += Text(kSources[source].label) + Printable(ShownRaw(s.raw, origin)) + u"\n";

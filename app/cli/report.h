@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -27,9 +28,13 @@ enum class RawOrigin { kText, kLogBytes };
 // "0x19".
 Text MaskText(std::uint8_t mask);
 
+// Whether an empty source (index) was empty because reading it needs root.
+using RootHint = std::function<bool(int source)>;
+
 // For each source: its log line (label and raw value), then the part it gave
-// or why none; with `root_hint`, a hint for empty sources that need root.
-Text SourcesText(const PressReport& press, RawOrigin origin, bool root_hint);
+// or why none; an empty source for which `root_hint` says so gets a hint to
+// run as root.
+Text SourcesText(const PressReport& press, RawOrigin origin, const RootHint& root_hint = nullptr);
 
 // {"code", "mask", "sources": [{"name", "label", "class", "property", "read",
 // "raw", "part", "used"}, ...]} with all seven sources in order. "raw" is null
