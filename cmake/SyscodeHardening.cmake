@@ -1,14 +1,8 @@
 # Hardening of every program and library the project builds.
-include(CheckLinkerFlag)
 if(WIN32)
-  # ASLR (64-bit, high entropy), DEP, and a loader that resolves the
-  # program's own imports from the system folder only, so a DLL dropped next
-  # to a downloaded syscode.exe is never loaded.
+  # ASLR (64-bit, high entropy) and DEP. DLL loading from the system folder
+  # only is set per program by syscode_harden_program below.
   add_link_options(-Wl,--dynamicbase -Wl,--nxcompat -Wl,--high-entropy-va)
-  check_linker_flag(CXX "-Wl,--dependent-load-flag=0x800" SYSCODE_HAS_DEPENDENT_LOAD_FLAG)
-  if(SYSCODE_HAS_DEPENDENT_LOAD_FLAG)
-    add_link_options(-Wl,--dependent-load-flag=0x800)
-  endif()
 else()
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
   include(CheckPIESupported)
@@ -18,3 +12,14 @@ else()
   add_compile_options($<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
   add_link_options(-Wl,-z,relro -Wl,-z,now)
 endif()
+
+# syscode_harden_program(TARGET): on Windows, gives the program a load
+# configuration that limits DLL loading to the system folder.
+function(syscode_harden_program target)
+  if(WIN32)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pe/load_config.c)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${PROJECT_SOURCE_DIR}/cmake/pe/set-load-config.sh ${CMAKE_NM} $<TARGET_FILE:${target}>
+      VERBATIM)
+  endif()
+endfunction()
