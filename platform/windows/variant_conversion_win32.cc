@@ -15,7 +15,7 @@ namespace {
 using syscode::win::ScopedVariant;
 
 [[noreturn]] void ThrowConversionError(HRESULT hr, const Variant& v, VarType target) {
-  const Text from = v.is_array ? Text(u"Array") : Text(VarTypeName(v.type));
+  const Text from = v.is_array ? u"Array " + Text(VarTypeName(v.type)) : Text(VarTypeName(v.type));
   const Text to = VarTypeName(target);
   if (hr == DISP_E_OVERFLOW) {
     throw syscode::Exception(u"Overflow while converting variant of type (" + from + u") into type (" + to + u")");
