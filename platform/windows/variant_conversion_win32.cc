@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstdint>
+
 #include "platform/windows/wbem_com.h"
 #include "syscode/errors.h"
 #include "wmi/variant.h"
@@ -35,6 +37,12 @@ void ChangeType(const Variant& v, VARTYPE vt, VarType target, USHORT flags, Scop
 }  // namespace
 
 std::int64_t VariantToInt64(const Variant& v) {
+  // Windows reports an unsigned 64-bit value above the signed range as an
+  // overflow; Wine's oleaut32 wraps it round instead. Checked here so both
+  // give the overflow.
+  if (!v.is_array && v.type == VarType::kUInt64 && v.u > static_cast<std::uint64_t>(INT64_MAX)) {
+    ThrowConversionError(DISP_E_OVERFLOW, v, VarType::kInt64);
+  }
   ScopedVariant out;
   ChangeType(v, VT_I8, VarType::kInt64, 0, &out);
   return V_I8(out.Get());
