@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "platform/windows/com_handles.h"
@@ -98,7 +99,28 @@ TEST(WineWmi, ProcessorQueryFailsOnThePropertyEnumerationWithTheTableShaped) {
   EXPECT_FALSE(error.empty());
 }
 
+// The message of a failing call without error information: the system's
+// text for the HRESULT, or "OLE error" and the code when it has none.
+Text FailureText(wmi::HRESULT hr) {
+  const Text system = SystemText(hr);
+  if (!system.empty()) return system;
+  char code[16];
+  std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(hr));
+  return u"OLE error " + syscode::FromUtf8(code);
+}
+
 TEST(WineWmi, ANamespaceThePlatformRejectsFails) {
+  std::shared_ptr<wmi::IUnknownObject> object;
+  std::shared_ptr<wmi::ISWbemLocator> locator;
+  ASSERT_EQ(wmi::PlatformComRuntime().CoCreateInstance(wmi::kCLSID_SWbemLocator, 5, wmi::kIID_IUnknown, &object),
+            wmi::kS_OK);
+  ASSERT_EQ(wmi::QueryAs(object, &locator), wmi::kS_OK);
+  std::shared_ptr<wmi::ISWbemServices> services;
+  const wmi::HRESULT rejected =
+      locator->ConnectServer(u".", u"root\\NoSuchNamespace", u"", u"", u"", u"", 0, nullptr, &services);
+  ASSERT_TRUE(wmi::Failed(rejected));
+  wmi::PlatformComRuntime().TakeErrorDescription();
+
   wmi::T2DimStrArray table = {{u"left over"}};
   std::int32_t count = -7;
   Text error;
@@ -106,7 +128,7 @@ TEST(WineWmi, ANamespaceThePlatformRejectsFails) {
             -1);
   EXPECT_EQ(count, 0);
   EXPECT_TRUE(table.empty());
-  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(error, FailureText(rejected));
 }
 
 }  // namespace
