@@ -16,7 +16,8 @@ namespace {
 template <typename T>
 std::shared_ptr<T> ItemAs(const Variant& item) {
   if (item.is_array || item.type != VarType::kObject) {
-    const Text source = item.is_array ? u"Array " + Text(VarTypeName(item.type)) : Text(VarTypeName(item.type));
+    const Text source =
+        item.is_array ? u"Array " + Text(VarTypeName(item.type)) : Text(VarTypeName(item.type));
     throw syscode::Exception(u"Could not convert variant of type (" + source + u") into type (" +
                              VarTypeName(VarType::kObject) + u")");
   }
@@ -99,17 +100,19 @@ std::int32_t WalkInstance(ComRuntime& runtime, ISWbemObject& instance, std::int6
 }
 
 // Steps after the locator exists; every failure escapes to the caller.
-std::int32_t RunRequest(ComRuntime& runtime, TSWbemLocator& locator, const Text& server, const Text& name_space,
-                        const Text& user, const Text& password, const Text& class_or_query, TableWriter& table,
-                        std::int32_t& instance_count) {
+std::int32_t RunRequest(ComRuntime& runtime, TSWbemLocator& locator, const Text& server,
+                        const Text& name_space, const Text& user, const Text& password,
+                        const Text& class_or_query, TableWriter& table, std::int32_t& instance_count) {
   std::shared_ptr<ISWbemServices> services =
       locator.ConnectServer(server, name_space, user, password, Text(), Text(), 0, nullptr);
   std::shared_ptr<ISWbemObjectSet> objects;
   if (class_or_query.starts_with(u"SELECT")) {
-    OleCheck(runtime, services->ExecQuery(class_or_query, u"WQL", kWbemFlagReturnImmediately, nullptr, &objects));
+    OleCheck(runtime,
+             services->ExecQuery(class_or_query, u"WQL", kWbemFlagReturnImmediately, nullptr, &objects));
   } else {
-    OleCheck(runtime, services->InstancesOf(class_or_query, kWbemFlagReturnImmediately | kWbemQueryFlagShallow,
-                                            nullptr, &objects));
+    OleCheck(runtime,
+             services->InstancesOf(class_or_query, kWbemFlagReturnImmediately | kWbemQueryFlagShallow,
+                                   nullptr, &objects));
   }
   if (!objects) RaiseOleError(runtime, kE_POINTER);
   std::int32_t count = 0;
