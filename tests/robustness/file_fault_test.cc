@@ -1,0 +1,123 @@
+// Every file operation of every log line of a press, and of a save, failed
+// in turn: the earlier lines stay complete, the window is in the state its
+// state table names, the message is the file-error text with ".", and
+// nothing is reported as success.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/main_form.h"
+#include "fakes/failing_file_system.h"
+#include "fakes/fake_sources.h"
+#include "fakes/fake_view.h"
+#include "fakes/temp_dir.h"
+#include "syscode/errors.h"
+
+namespace {
+
+using fakes::NthCallFailingFileSystem;
+using Op = fakes::NthCallFailingFileSystem::Op;
+using syscode::Text;
+
+const std::array<Text, 7> kValues = {u"BFEBFBFF000306A9", u"1.02b", u"mb.42/77zx-r", u"S1A7-QX92-KM3",
+                                     u"", u"", u""};
+const char* const kLines[] = {"CpuId = BFEBFBFF000306A9\r\n", "BiosVersion = 1.02b\r\n",
+                              "BaseBordSerialNumber = mb.42/77zx-r\r\n", "HardDiskSerialNumber = S1A7-QX92-KM3\r\n",
+                              "--------------------------------------------------\r\n"};
+// A source's line is written before its value is examined, so a failed
+// line leaves only the bits of the sources before it.
+constexpr std::uint8_t kBitsBeforeLine[] = {0x00, 0x01, 0x01, 0x09, 0x19};
+const Text kEmptyGroups = u"     -     -     -     -     ";
+
+struct Window {
+  explicit Window(syscode::FileSystem& fs)
+      : log(fs), form(view, sources, log, fs, u"Syscode") {
+    form.FormCreate();
+  }
+  fakes::FakeView view;
+  fakes::FixedSources sources{kValues};
+  syscode::DiagnosticLog log;
+  app::TMainForm form;
+};
+
+TEST(FileFaultTest, EveryLogOperationOfAPressFailsInTurn) {
+  for (Op op : {Op::kOpen, Op::kWrite, Op::kClose}) {
+    for (int line = 1; line <= 5; ++line) {
+      SCOPED_TRACE("op " + std::to_string(static_cast<int>(op)) + " line " + std::to_string(line));
+      fakes::ScopedWorkingDirectory dir;
+      NthCallFailingFileSystem fs(syscode::SystemFileSystem(), op, line, 112);
+      Window w(fs);
+      w.form.Dispatch(&app::TMainForm::Button1Click);
+
+      // A failed open or write loses that line; a failed close comes after
+      // the line reached the file.
+      const int complete = op == Op::kClose ? line : line - 1;
+      std::string expected;
+      for (int i = 0; i < complete; ++i) expected += kLines[i];
+      EXPECT_EQ(fakes::ReadBytes("LogD.txt"), expected);
+
+      ASSERT_EQ(w.view.messages.size(), 1u);
+      EXPECT_EQ(w.view.messages[0].text, u"I/O error 112.");
+      EXPECT_EQ(w.view.messages[0].caption, u"Syscode");
+      EXPECT_EQ(w.form.ComputerId(), u"");
+      EXPECT_FALSE(w.view.save_enabled);
+      EXPECT_EQ(w.view.shown, kEmptyGroups);
+      EXPECT_EQ(w.form.ExistItem(), kBitsBeforeLine[line - 1]);
+
+      // The next press, with the file working again, gives the code and
+      // the window reaches its "code shown" state.
+      fakes::NthCallFailingFileSystem healthy(syscode::SystemFileSystem(), op, 0, 0);
+      syscode::DiagnosticLog log(healthy);
+      app::TMainForm second(w.view, w.sources, log, healthy, u"Syscode");
+      second.FormCreate();
+      second.Dispatch(&app::TMainForm::Button1Click);
+      EXPECT_EQ(second.ComputerId(), u"900603007249AQRXZ7MK29X31");
+    }
+  }
+}
+
+TEST(FileFaultTest, LaterFailureKeepsThePreviousCodeSaveable) {
+  fakes::ScopedWorkingDirectory dir;
+  NthCallFailingFileSystem fs(syscode::SystemFileSystem(), Op::kOpen, 6, 5);  // 1st line of press 2
+  Window w(fs);
+  w.form.Dispatch(&app::TMainForm::Button1Click);
+  ASSERT_EQ(w.form.ComputerId(), u"900603007249AQRXZ7MK29X31");
+  w.form.Dispatch(&app::TMainForm::Button1Click);
+  ASSERT_EQ(w.view.messages.size(), 1u);
+  EXPECT_EQ(w.view.messages[0].text, u"File access denied.");
+  EXPECT_EQ(w.form.ComputerId(), u"900603007249AQRXZ7MK29X31");
+  EXPECT_EQ(w.view.shown, u"90060-30072-49AQR-XZ7MK-29X31");
+  EXPECT_TRUE(w.view.save_enabled);
+}
+
+TEST(FileFaultTest, EveryOperationOfASaveFailsInTurn) {
+  struct Case {
+    Op op;
+    const char* left_behind;  // the saved file afterwards, nullptr: none
+  } cases[] = {{Op::kCreate, nullptr}, {Op::kWrite, ""}, {Op::kClose, "900603007249AQRXZ7MK29X31\r\n"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.op));
+    fakes::ScopedWorkingDirectory dir;
+    // The press writes five lines (five opens, writes and closes) first.
+    NthCallFailingFileSystem fs(syscode::SystemFileSystem(), c.op, c.op == Op::kCreate ? 2 : 6, 32);
+    Window w(fs);
+    w.form.Dispatch(&app::TMainForm::Button1Click);
+    ASSERT_TRUE(w.view.messages.empty());
+    const Text target = syscode::FromUtf8((dir.path() / "code.txt").string());
+    w.view.dialog_answer = [&] { return target; };
+    w.form.Dispatch(&app::TMainForm::BitBtn2Click);
+    ASSERT_EQ(w.view.messages.size(), 1u);
+    EXPECT_EQ(w.view.messages[0].text, u"I/O error 32.");
+    EXPECT_TRUE(w.view.save_enabled);
+    EXPECT_EQ(w.form.ComputerId(), u"900603007249AQRXZ7MK29X31");
+    EXPECT_EQ(w.form.SaveDialogFileName(), target);
+    if (c.left_behind == nullptr) {
+      EXPECT_FALSE(std::filesystem::exists("code.txt"));
+    } else {
+      EXPECT_EQ(fakes::ReadBytes("code.txt"), c.left_behind);
+    }
+  }
+}
+
+}  // namespace
