@@ -10,6 +10,8 @@
 
 #include "platform/windows/com_handles.h"
 #include "wmi/com_runtime.h"
+#include "wmi/ole_error.h"
+#include "wmi/ole_server.h"
 #include "wmi/wmiquery.h"
 
 namespace {
@@ -129,6 +131,35 @@ TEST(WineWmi, ANamespaceThePlatformRejectsFails) {
   EXPECT_EQ(count, 0);
   EXPECT_TRUE(table.empty());
   EXPECT_EQ(error, FailureText(rejected));
+}
+
+}  // namespace
+
+namespace {
+
+// A wrapper of a class that no one has registered.
+class UnregisteredServer : public wmi::TOleServer {
+ public:
+  UnregisteredServer() : TOleServer(nullptr, wmi::PlatformComRuntime()) { InitializeServer(); }
+  ~UnregisteredServer() override { Disconnect(); }
+  void InitServerData() override { FServerData = &data_; }
+  void Connect() override {}
+  void Disconnect() override {}
+
+ private:
+  wmi::TServerData data_ = {{0x5C0DE000, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7, 8}}, wmi::kIID_IUnknown,
+                            wmi::kGUID_NULL, 0};
+};
+
+TEST(WineCom, AServerThatCannotBeCreatedNamesTheSystemMessageAndItsClass) {
+  UnregisteredServer server;
+  try {
+    server.GetServer();
+    ADD_FAILURE() << "no error";
+  } catch (const wmi::EOleException& e) {
+    EXPECT_EQ(e.ErrorCode(), static_cast<wmi::HRESULT>(REGDB_E_CLASSNOTREG));
+    EXPECT_EQ(e.Message(), FailureText(REGDB_E_CLASSNOTREG) + u", ClassID: {5C0DE000-0001-0002-0102-030405060708}");
+  }
 }
 
 }  // namespace
