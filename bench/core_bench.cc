@@ -46,3 +46,5 @@ void BM_AppendLogLine(benchmark::State& state) {
 BENCHMARK(BM_AppendLogLine);
 
 }  // namespace
+
+BENCHMARK_MAIN();

@@ -29,7 +29,7 @@ Text JoinedText(const Variant& value, Convert convert) {
 }
 
 // The rule of one CIM type code for a value that is not null.
-Text TextByType(std::int32_t cim_type, const Variant& value, const Text* decimal_separator) {
+Text TextByType(std::int32_t cim_type, const Variant& value, LazyDecimalSeparator& decimal_separator) {
   switch (cim_type) {
     case cim::kSint8:
     case cim::kUint8:
@@ -45,7 +45,7 @@ Text TextByType(std::int32_t cim_type, const Variant& value, const Text* decimal
     case cim::kReal32:
     case cim::kReal64: {
       const double number = VariantToDouble(value);
-      return RealText(number, decimal_separator ? *decimal_separator : syscode::UserDecimalSeparator());
+      return RealText(number, decimal_separator.Get());
     }
     case cim::kBoolean:
       return VariantToBool(value) ? u"True" : u"False";
@@ -61,7 +61,7 @@ Text TextByType(std::int32_t cim_type, const Variant& value, const Text* decimal
   }
 }
 
-Text PropertyText(ISWbemProperty& property, ComRuntime& runtime, const Text* decimal_separator) {
+Text PropertyText(ISWbemProperty& property, ComRuntime& runtime, LazyDecimalSeparator& decimal_separator) {
   Variant value;
   OleCheck(runtime, property.Value(&value));
   if (value.IsNull()) return u"NULL";
@@ -72,12 +72,27 @@ Text PropertyText(ISWbemProperty& property, ComRuntime& runtime, const Text* dec
 
 }  // namespace
 
+const Text& LazyDecimalSeparator::Get() {
+  if (!known_) {
+    value_ = syscode::UserDecimalSeparator();
+    known_ = true;
+  }
+  return value_;
+}
+
 Text WmiPropertyText(ISWbemProperty& property, ComRuntime& runtime) {
-  return PropertyText(property, runtime, nullptr);
+  LazyDecimalSeparator separator;
+  return PropertyText(property, runtime, separator);
 }
 
 Text WmiPropertyText(ISWbemProperty& property, ComRuntime& runtime, const Text& decimal_separator) {
-  return PropertyText(property, runtime, &decimal_separator);
+  LazyDecimalSeparator separator;
+  separator.Set(decimal_separator);
+  return PropertyText(property, runtime, separator);
+}
+
+Text WmiPropertyText(ISWbemProperty& property, ComRuntime& runtime, LazyDecimalSeparator& decimal_separator) {
+  return PropertyText(property, runtime, decimal_separator);
 }
 
 Text RealText(double value, const Text& decimal_separator) {

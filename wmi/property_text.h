@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "syscode/text.h"
 #include "wmi/com_runtime.h"
@@ -47,6 +48,23 @@ inline constexpr std::int32_t kChar16 = 103;
 // only when a real value is written.
 Text WmiPropertyText(ISWbemProperty& property, ComRuntime& runtime);
 Text WmiPropertyText(ISWbemProperty& property, ComRuntime& runtime, const Text& decimal_separator);
+
+// The user's decimal separator, asked for when first needed and then kept
+// (asking costs far more than writing a number). One request uses one.
+class LazyDecimalSeparator {
+ public:
+  const Text& Get();
+  // Uses `separator` instead of the user's.
+  void Set(Text separator) {
+    value_ = std::move(separator);
+    known_ = true;
+  }
+
+ private:
+  Text value_;
+  bool known_ = false;
+};
+Text WmiPropertyText(ISWbemProperty& property, ComRuntime& runtime, LazyDecimalSeparator& decimal_separator);
 
 // The same on the platform's runtime (PlatformComRuntime()).
 Text WmiPropertyText(ISWbemProperty& property);

@@ -72,7 +72,7 @@ class TableWriter {
 
 // Walks one instance into row `row`; returns its property count.
 std::int32_t WalkInstance(ComRuntime& runtime, ISWbemObject& instance, std::int64_t row,
-                          std::int32_t instance_count, TableWriter& table) {
+                          std::int32_t instance_count, TableWriter& table, LazyDecimalSeparator& separator) {
   std::shared_ptr<ISWbemPropertySet> properties;
   OleCheck(runtime, instance.Properties(&properties));
   if (!properties) RaiseOleError(runtime, kE_POINTER);
@@ -88,7 +88,7 @@ std::int32_t WalkInstance(ComRuntime& runtime, ISWbemObject& instance, std::int6
   for (std::int64_t column = 1; NextItem(*enumerator, &item); ++column) {
     std::shared_ptr<ISWbemProperty> property = ItemAs<ISWbemProperty>(item);
     item = Variant();
-    Text value = WmiPropertyText(*property, runtime);
+    Text value = WmiPropertyText(*property, runtime, separator);
     if (row == 1) {
       Text name;
       OleCheck(runtime, property->Name(&name));
@@ -121,13 +121,14 @@ std::int32_t RunRequest(ComRuntime& runtime, TSWbemLocator& locator, const Text&
   if (count == 0) return 0;
 
   std::shared_ptr<IEnumVariant> enumerator = Enumerator(runtime, *objects);
+  LazyDecimalSeparator separator;
   std::int32_t result = 0;
   std::int64_t row = 0;
   Variant item;
   while (NextItem(*enumerator, &item)) {
     std::shared_ptr<ISWbemObject> instance = ItemAs<ISWbemObject>(item);
     item = Variant();
-    result = WalkInstance(runtime, *instance, ++row, count, table);
+    result = WalkInstance(runtime, *instance, ++row, count, table, separator);
   }
   return result;
 }

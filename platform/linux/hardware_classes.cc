@@ -107,7 +107,9 @@ WmiInstance MakeInstance(const ClassSchema& schema, ValueMap values) {
 // text, datetime as text.
 Variant Uint32Value(std::uint32_t v) { return Variant::Int32(static_cast<std::int32_t>(v)); }
 Variant Uint16Value(std::uint16_t v) { return Variant::Int32(v); }
-Variant Uint64Value(std::uint64_t v) { return Variant::String(syscode::DecimalText(static_cast<unsigned long long>(v))); }
+Variant Uint64Value(std::uint64_t v) {
+  return Variant::String(syscode::DecimalText(static_cast<unsigned long long>(v)));
+}
 
 void PutText(ValueMap& values, const char16_t* name, const std::optional<std::string>& bytes) {
   if (bytes) values[name] = Variant::String(FromLatin1(*bytes));
@@ -260,7 +262,8 @@ std::vector<WmiInstance> ReadProcessors(const ClassSchema& schema, const Machine
     if (const auto* vendor = Field(first, "vendor_id")) PutText(values, u"Manufacturer", *vendor);
     if (const auto* name = Field(first, "model name")) PutText(values, u"Name", *name);
     if (const auto* cores = Field(first, "cpu cores")) {
-      if (auto v = ParseUnsigned(*cores)) values[u"NumberOfCores"] = Uint32Value(static_cast<std::uint32_t>(*v));
+      if (auto v = ParseUnsigned(*cores))
+        values[u"NumberOfCores"] = Uint32Value(static_cast<std::uint32_t>(*v));
     }
     if (!logical.empty()) {
       values[u"NumberOfLogicalProcessors"] = Uint32Value(static_cast<std::uint32_t>(members.size()));
@@ -302,7 +305,8 @@ std::optional<std::string> AcpiBiosVersion(const SourceTree& tree) {
 }
 
 bool AllDigits(const std::string& text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 // SMBIOS dates are "MM/DD/YYYY" (or "MM/DD/YY", meaning 19YY); WMI gives
@@ -390,7 +394,9 @@ std::string InterfaceTypeOf(const std::string& device_path, const std::string& n
 // A PCI address component ("0000:00:1d.0", "pci0000:00") compares as plain
 // text (its hexadecimal digits have fixed width); any other compares with
 // digit runs taken as numbers, so "ata2" < "ata10" and "host2" < "host10".
-bool IsPciComponent(const std::string& c) { return c.find(':') != std::string::npos && c.find('.') != std::string::npos; }
+bool IsPciComponent(const std::string& c) {
+  return c.find(':') != std::string::npos && c.find('.') != std::string::npos;
+}
 
 int CompareNatural(const std::string& a, const std::string& b) {
   std::size_t i = 0, j = 0;
@@ -451,7 +457,8 @@ std::optional<std::string> DiskSerial(const SourceTree& tree, const PhysicalDisk
   if (auto s = tree.ReadAttribute(BlockPath(disk, "serial"))) return s;
   if (auto page = tree.ReadFile(BlockPath(disk, "device/vpd_pg80"))) {
     if (page->size() >= 4) {
-      std::size_t length = (static_cast<unsigned char>((*page)[2]) << 8) | static_cast<unsigned char>((*page)[3]);
+      std::size_t length =
+          (static_cast<unsigned char>((*page)[2]) << 8) | static_cast<unsigned char>((*page)[3]);
       std::string serial = page->substr(4, length);
       return serial.substr(0, serial.find('\0'));
     }
@@ -463,7 +470,8 @@ std::optional<std::string> DiskSerial(const SourceTree& tree, const PhysicalDisk
       while (pos < db->size()) {
         std::size_t end = db->find('\n', pos);
         if (end == std::string::npos) end = db->size();
-        if (db->compare(pos, key.size(), key) == 0) return db->substr(pos + key.size(), end - pos - key.size());
+        if (db->compare(pos, key.size(), key) == 0)
+          return db->substr(pos + key.size(), end - pos - key.size());
         pos = end + 1;
       }
     }
@@ -511,7 +519,8 @@ std::vector<WmiInstance> ReadDiskDrives(const ClassSchema& schema, const Machine
     PutText(values, u"Name", device_id);
     std::uint32_t partitions = 0;
     for (const auto& entry : tree.List("/sys/block/" + disk.name)) {
-      if (StartsWith(entry, disk.name.c_str()) && tree.Exists(BlockPath(disk, (entry + "/partition").c_str()))) {
+      if (StartsWith(entry, disk.name.c_str()) &&
+          tree.Exists(BlockPath(disk, (entry + "/partition").c_str()))) {
         ++partitions;
       }
     }
@@ -593,11 +602,14 @@ std::vector<PhysicalDisk> PhysicalDisks(const SourceTree& tree) {
 
 bool SourceUnreadable(const Text& wmi_class, const Text& property, const MachineSources& sources) {
   SourceTree tree(sources.root);
-  auto is = [&](const char16_t* c, const char16_t* p) { return EqualsNoCase(wmi_class, c) && EqualsNoCase(property, p); };
+  auto is = [&](const char16_t* c, const char16_t* p) {
+    return EqualsNoCase(wmi_class, c) && EqualsNoCase(property, p);
+  };
   auto file_unreadable = [&](const std::string& path) { return tree.Exists(path) && !tree.ReadFile(path); };
   if (is(u"Win32_BIOS", u"Version")) return file_unreadable("/sys/firmware/acpi/tables/FACP");
   if (is(u"Win32_BIOS", u"SerialNumber")) return file_unreadable(std::string(kDmiFolder) + "/product_serial");
-  if (is(u"Win32_BaseBoard", u"SerialNumber")) return file_unreadable(std::string(kDmiFolder) + "/board_serial");
+  if (is(u"Win32_BaseBoard", u"SerialNumber"))
+    return file_unreadable(std::string(kDmiFolder) + "/board_serial");
   if (is(u"Win32_DiskDrive", u"Signature")) {
     auto disks = PhysicalDisks(tree);
     return !disks.empty() && sources.probe && !sources.probe->ReadFirstSector(disks.front().name);

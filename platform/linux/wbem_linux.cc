@@ -22,7 +22,8 @@ HRESULT Fail(HRESULT hr, const Text& description) {
 // The QueryInterface every object of this layer shares: the object's own
 // interface, IUnknown and (for the scripting objects) IDispatch.
 template <typename Interface, bool kIsDispatch = true>
-class LayerObject : public Interface, public std::enable_shared_from_this<LayerObject<Interface, kIsDispatch>> {
+class LayerObject : public Interface,
+                    public std::enable_shared_from_this<LayerObject<Interface, kIsDispatch>> {
  public:
   HRESULT QueryInterface(const Guid& iid, std::shared_ptr<IUnknownObject>* out) override {
     if (iid == Interface::kIid || iid == kIID_IUnknown || (kIsDispatch && iid == kIID_IDispatch)) {
@@ -179,7 +180,8 @@ std::optional<SelectQuery> ParseSelect(const Text& query) {
 
 // Keeps only the selected properties, in the order of the list; nullopt
 // when one of them is no property of the class.
-std::optional<std::vector<Text>> ResolveProperties(const Text& canonical_class, const std::vector<Text>& wanted) {
+std::optional<std::vector<Text>> ResolveProperties(const Text& canonical_class,
+                                                   const std::vector<Text>& wanted) {
   std::vector<Text> names = ClassPropertyNames(canonical_class);
   std::vector<Text> resolved;
   for (const auto& w : wanted) {
@@ -194,7 +196,8 @@ std::vector<WmiInstance> Restrict(std::vector<WmiInstance> instances, const std:
   for (auto& instance : instances) {
     WmiInstance kept;
     for (const auto& name : names) {
-      auto it = std::find_if(instance.begin(), instance.end(), [&](const PropertyValue& p) { return p.name == name; });
+      auto it = std::find_if(instance.begin(), instance.end(),
+                             [&](const PropertyValue& p) { return p.name == name; });
       if (it != instance.end()) kept.push_back(std::move(*it));
     }
     instance = std::move(kept);
@@ -207,7 +210,8 @@ class Services : public LayerObject<ISWbemServices> {
   explicit Services(MachineSources sources) : sources_(std::move(sources)) {}
 
   HRESULT ExecQuery(const Text& query, const Text& language, std::int32_t,
-                    const std::shared_ptr<IUnknownObject>&, std::shared_ptr<ISWbemObjectSet>* result) override {
+                    const std::shared_ptr<IUnknownObject>&,
+                    std::shared_ptr<ISWbemObjectSet>* result) override {
     result->reset();
     if (!language.empty() && !EqualsNoCase(language, u"WQL")) {
       return Fail(kWBEM_E_INVALID_QUERY_TYPE, u"Invalid query language ");

@@ -21,7 +21,11 @@ copy() {
   cat "$1" > "$dest$1" 2>/dev/null || rm -f "$dest$1"
 }
 
-copy /proc/cpuinfo
+# cpuinfo without its long feature lists ("flags", "bugs" and the like).
+if [ -r /proc/cpuinfo ]; then
+  mkdir -p "$dest/proc"
+  grep -vE '^(flags|bugs|vmx flags|power management|Features)[[:space:]]*:' /proc/cpuinfo > "$dest/proc/cpuinfo" || true
+fi
 for f in /sys/devices/system/cpu/cpu[0-9]*/topology/physical_package_id; do copy "$f"; done
 
 if [ -d /sys/class/dmi/id ]; then

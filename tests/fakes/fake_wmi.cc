@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "syscode/errors.h"
@@ -49,15 +50,23 @@ class FakeObject : public Interface, public std::enable_shared_from_this<FakeObj
 
   HRESULT QueryInterface(const Guid& iid, std::shared_ptr<IUnknownObject>* out) override {
     out->reset();
-    if (auto hr = Enter("QueryInterface", GuidName(iid))) return *hr;
+    if (auto hr = Enter("QueryInterface", [&] { return GuidName(iid); })) return *hr;
     if (!(iid == Interface::kIid) && !(iid == wmi::kIID_IUnknown)) return wmi::kE_NOINTERFACE;
     *out = this->shared_from_this();
     return wmi::kS_OK;
   }
 
  protected:
-  std::optional<HRESULT> Enter(const std::string& method, const std::string& arguments) {
-    return runtime_.Enter(kind_ + "." + method, arguments);
+  // `arguments` is their text or a callable giving it, made only when the
+  // call is recorded or may meet a fault.
+  template <typename Arguments>
+  std::optional<HRESULT> Enter(const char* method, Arguments&& arguments) {
+    if (!runtime_.Watching()) return std::nullopt;
+    if constexpr (std::is_invocable_v<Arguments>) {
+      return runtime_.Enter(kind_ + "." + method, arguments());
+    } else {
+      return runtime_.Enter(kind_ + "." + method, arguments);
+    }
   }
   FakeComRuntime& runtime_;
 
@@ -73,7 +82,7 @@ class FakeEnum : public FakeObject<wmi::IEnumVariant> {
 
   HRESULT Next(std::uint32_t count, Variant* items, std::uint32_t* fetched) override {
     *fetched = 0;
-    if (auto hr = Enter("Next", std::to_string(count))) return *hr;
+    if (auto hr = Enter("Next", [&] { return std::to_string(count); })) return *hr;
     while (*fetched < count && position_ < size_) items[(*fetched)++] = item_(position_++);
     return *fetched == count ? wmi::kS_OK : wmi::kS_FALSE;
   }
@@ -91,19 +100,19 @@ class FakePropertyObject : public FakeObject<wmi::ISWbemProperty> {
 
   HRESULT Value(Variant* value) override {
     *value = Variant();
-    if (auto hr = Enter("Value", U8(spec_.name))) return *hr;
+    if (auto hr = Enter("Value", [&] { return U8(spec_.name); })) return *hr;
     *value = spec_.value;
     return wmi::kS_OK;
   }
   HRESULT Name(Text* name) override {
     name->clear();
-    if (auto hr = Enter("Name", U8(spec_.name))) return *hr;
+    if (auto hr = Enter("Name", [&] { return U8(spec_.name); })) return *hr;
     *name = spec_.name;
     return wmi::kS_OK;
   }
   HRESULT CIMType(std::int32_t* type) override {
     *type = 0;
-    if (auto hr = Enter("CIMType", U8(spec_.name))) return *hr;
+    if (auto hr = Enter("CIMType", [&] { return U8(spec_.name); })) return *hr;
     *type = spec_.cim_type;
     return wmi::kS_OK;
   }
@@ -316,7 +325,7 @@ std::vector<std::string> FakeComRuntime::Calls(const std::string& call) const {
 }
 
 std::optional<HRESULT> FakeComRuntime::Enter(const std::string& call, const std::string& arguments) {
-  log.push_back(call + "(" + arguments + ")");
+  if (record_calls) log.push_back(call + "(" + arguments + ")");
   const int ordinal = ++call_counts_[call];
   for (const Fault& fault : faults_) {
     if (fault.call != call || fault.ordinal != ordinal) continue;

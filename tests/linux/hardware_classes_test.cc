@@ -65,6 +65,11 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"this-machine", u"Win32_DiskDrive", 0, u"Signature", kCimUint32, "<null>"},
         ValueCase{"this-machine", u"Win32_DiskDrive", 0, u"Size", kCimUint64, "274872407040"},
         ValueCase{"this-machine", u"Win32_DiskDrive", 0, u"InterfaceType", kCimString, "SCSI"},
+        // The same machine seen by a user: the FADT is root's.
+        ValueCase{"this-machine-user", u"Win32_BIOS", 0, u"Version", kCimString, "<null>"},
+        ValueCase{"this-machine-user", u"Win32_Processor", 0, u"ProcessorId", kCimString, "178BFBFF00B00F21"},
+        ValueCase{"this-machine-user", u"Win32_PhysicalMedia", 0, u"SerialNumber", kCimString,
+                  "148663254194665"},
         // A desktop: placeholders as stored, NVMe (GPT) first, SATA (MBR)
         // second, the USB stick last.
         ValueCase{"desktop-nvme", u"Win32_Processor", 0, u"ProcessorId", kCimString, "BFEBFBFF000906EA"},
@@ -75,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"Version", kCimString, "ALASKA - 1072009"},
         ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"Name", kCimString, "F12"},
         ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"Manufacturer", kCimString, "American Megatrends Inc."},
-        ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"ReleaseDate", kCimDatetime, "20181120000000.000000+000"},
+        ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"ReleaseDate", kCimDatetime,
+                  "20181120000000.000000+000"},
         ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"SerialNumber", kCimString, "To be filled by O.E.M."},
         ValueCase{"desktop-nvme", u"Win32_BaseBoard", 0, u"SerialNumber", kCimString, "Default string"},
         ValueCase{"desktop-nvme", u"Win32_BaseBoard", 0, u"Manufacturer", kCimString,
@@ -86,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "     WD-WCC4M1ABCDEF"},
         ValueCase{"desktop-nvme", u"Win32_PhysicalMedia", 2, u"Tag", kCimString, "\\\\.\\PHYSICALDRIVE2"},
         ValueCase{"desktop-nvme", u"Win32_DiskDrive", 0, u"Signature", kCimUint32, "<null>"},
-        ValueCase{"desktop-nvme", u"Win32_DiskDrive", 0, u"Model", kCimString, "Samsung SSD 970 EVO Plus 1TB"},
+        ValueCase{"desktop-nvme", u"Win32_DiskDrive", 0, u"Model", kCimString,
+                  "Samsung SSD 970 EVO Plus 1TB"},
         ValueCase{"desktop-nvme", u"Win32_DiskDrive", 0, u"Partitions", kCimUint32, "2"},
         ValueCase{"desktop-nvme", u"Win32_DiskDrive", 0, u"Size", kCimUint64, "1000202273280"},
         ValueCase{"desktop-nvme", u"Win32_DiskDrive", 1, u"Signature", kCimUint32, "-1582119980"},
@@ -144,22 +151,18 @@ TEST_P(InstanceCountTest, OneInstancePerPackageBoardAndDrive) {
             static_cast<std::size_t>(c.instances));
 }
 
-INSTANTIATE_TEST_SUITE_P(Captures, InstanceCountTest,
-                         ::testing::Values(CountCase{"this-machine", u"Win32_Processor", 1},
-                                           CountCase{"this-machine", u"Win32_BIOS", 1},
-                                           CountCase{"this-machine", u"Win32_BaseBoard", 0},
-                                           CountCase{"this-machine", u"Win32_PhysicalMedia", 1},
-                                           CountCase{"this-machine", u"Win32_DiskDrive", 1},
-                                           CountCase{"desktop-nvme", u"Win32_Processor", 1},
-                                           CountCase{"desktop-nvme", u"Win32_BaseBoard", 1},
-                                           CountCase{"desktop-nvme", u"Win32_DiskDrive", 3},
-                                           CountCase{"desktop-nvme-user", u"Win32_BaseBoard", 1},
-                                           CountCase{"laptop-sata", u"Win32_Processor", 1},
-                                           CountCase{"laptop-sata", u"Win32_DiskDrive", 1},
-                                           CountCase{"no-dmi", u"Win32_Processor", 2},
-                                           CountCase{"no-dmi", u"Win32_BIOS", 1},
-                                           CountCase{"no-dmi", u"Win32_BaseBoard", 0},
-                                           CountCase{"no-dmi", u"Win32_DiskDrive", 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Captures, InstanceCountTest,
+    ::testing::Values(
+        CountCase{"this-machine", u"Win32_Processor", 1}, CountCase{"this-machine", u"Win32_BIOS", 1},
+        CountCase{"this-machine", u"Win32_BaseBoard", 0},
+        CountCase{"this-machine", u"Win32_PhysicalMedia", 1},
+        CountCase{"this-machine", u"Win32_DiskDrive", 1}, CountCase{"desktop-nvme", u"Win32_Processor", 1},
+        CountCase{"desktop-nvme", u"Win32_BaseBoard", 1}, CountCase{"desktop-nvme", u"Win32_DiskDrive", 3},
+        CountCase{"desktop-nvme-user", u"Win32_BaseBoard", 1},
+        CountCase{"laptop-sata", u"Win32_Processor", 1}, CountCase{"laptop-sata", u"Win32_DiskDrive", 1},
+        CountCase{"no-dmi", u"Win32_Processor", 2}, CountCase{"no-dmi", u"Win32_BIOS", 1},
+        CountCase{"no-dmi", u"Win32_BaseBoard", 0}, CountCase{"no-dmi", u"Win32_DiskDrive", 1}));
 
 std::vector<std::string> DiskNames(const std::string& root) {
   std::vector<std::string> names;
@@ -258,7 +261,8 @@ TEST(FreshReadTest, EveryQueryReadsTheSourcesAgainAndNothingIsReadBeforeIt) {
     std::shared_ptr<wmi::ISWbemObjectSet> set;
     EXPECT_EQ(services->InstancesOf(u"Win32_BaseBoard", 0, nullptr, &set), wmi::kS_OK);
     SeenObjects seen = WalkObjectSet(set);
-    return seen.instances.empty() ? std::string("<none>") : Show(Find(seen.instances[0], u"Manufacturer")->value);
+    return seen.instances.empty() ? std::string("<none>")
+                                  : Show(Find(seen.instances[0], u"Manufacturer")->value);
   };
   EXPECT_EQ(manufacturer(), "First");
   tree.Write("sys/class/dmi/id/board_vendor", "Second\n");
@@ -302,7 +306,8 @@ TEST(ProcessorTest, WithoutCpuinfoThereIsStillOneProcessorWithItsCpuid) {
 
 TEST(BiosTest, VersionKeepsTheOemIdAsStoredAndDateFormsFollowCim) {
   ScratchTree tree;
-  std::string facp = "FACP" + std::string(6, '\0') + "DELL  " + "CBX3    " + std::string("\x09\x20\x07\x01", 4);
+  std::string facp =
+      "FACP" + std::string(6, '\0') + "DELL  " + "CBX3    " + std::string("\x09\x20\x07\x01", 4);
   tree.Write("sys/firmware/acpi/tables/FACP", facp + std::string(8, '\0'));
   tree.Write("sys/class/dmi/id/bios_date", "3/7/98\n");
   SeenObjects seen = WalkClass({tree.root(), nullptr}, u"Win32_BIOS");
@@ -334,12 +339,16 @@ TEST(SourceUnreadableTest, TellsUnreadableFromAbsentSources) {
   EXPECT_FALSE(SourceUnreadable(u"Win32_BIOS", u"Version", CaptureSources("desktop-nvme-user")));
   EXPECT_FALSE(SourceUnreadable(u"Win32_BaseBoard", u"SerialNumber", CaptureSources("no-dmi")));
   EXPECT_FALSE(SourceUnreadable(u"Win32_BaseBoard", u"Manufacturer", CaptureSources("desktop-nvme-user")));
+}
 
+TEST(SourceUnreadableTest, AFileOnlyRootMayReadIsUnreadableForAUser) {
+  using wmi::linux_layer::SourceUnreadable;
   if (::geteuid() == 0) GTEST_SKIP() << "root reads files whatever their mode";
   ScratchTree tree;
   tree.Write("sys/class/dmi/id/board_serial", "L1HF05A01BC\n");
   tree.Write("sys/firmware/acpi/tables/FACP", std::string(36, 'x'));
-  fs::permissions(fs::path(tree.root()) / "sys/class/dmi/id/board_serial", fs::perms::owner_read, fs::perm_options::remove);
+  fs::permissions(fs::path(tree.root()) / "sys/class/dmi/id/board_serial", fs::perms::owner_read,
+                  fs::perm_options::remove);
   wmi::linux_layer::MachineSources sources{tree.root(), nullptr};
   EXPECT_TRUE(SourceUnreadable(u"Win32_BaseBoard", u"SerialNumber", sources));
   EXPECT_FALSE(SourceUnreadable(u"Win32_BIOS", u"Version", sources));

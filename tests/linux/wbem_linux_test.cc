@@ -13,9 +13,10 @@ namespace {
 
 using wmi::linux_layer::LinuxComRuntime;
 
-const char16_t* const kClasses[] = {u"Win32_Processor", u"Win32_BIOS", u"Win32_BaseBoard", u"Win32_PhysicalMedia",
-                                    u"Win32_DiskDrive"};
-const char* const kMachines[] = {"this-machine", "desktop-nvme", "desktop-nvme-user", "laptop-sata", "no-dmi"};
+const char16_t* const kClasses[] = {u"Win32_Processor", u"Win32_BIOS", u"Win32_BaseBoard",
+                                    u"Win32_PhysicalMedia", u"Win32_DiskDrive"};
+const char* const kMachines[] = {"this-machine",      "this-machine-user", "desktop-nvme",
+                                 "desktop-nvme-user", "laptop-sata",       "no-dmi"};
 
 bool LessNoCase(const Text& a, const Text& b) {
   auto fold = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; };
@@ -104,9 +105,12 @@ TEST(ShapeTest, ObjectsAnswerTheirInterfacesOnly) {
   wmi::Variant item;
   ASSERT_EQ(items->Next(1, &item, nullptr), wmi::kS_OK);
   const std::pair<wmi::Guid, wmi::HRESULT> object_cases[] = {
-      {wmi::kIID_ISWbemObject, wmi::kS_OK},         {wmi::kIID_IUnknown, wmi::kS_OK},
-      {wmi::kIID_IDispatch, wmi::kS_OK},            {wmi::kIID_ISWbemProperty, wmi::kE_NOINTERFACE},
-      {wmi::kIID_ISWbemObjectSet, wmi::kE_NOINTERFACE}, {wmi::kIID_IEnumVARIANT, wmi::kE_NOINTERFACE},
+      {wmi::kIID_ISWbemObject, wmi::kS_OK},
+      {wmi::kIID_IUnknown, wmi::kS_OK},
+      {wmi::kIID_IDispatch, wmi::kS_OK},
+      {wmi::kIID_ISWbemProperty, wmi::kE_NOINTERFACE},
+      {wmi::kIID_ISWbemObjectSet, wmi::kE_NOINTERFACE},
+      {wmi::kIID_IEnumVARIANT, wmi::kE_NOINTERFACE},
   };
   for (const auto& [iid, hr] : object_cases) {
     EXPECT_EQ(item.object->QueryInterface(iid, &out), hr) << syscode::ToUtf8(wmi::GuidText(iid));
@@ -244,13 +248,14 @@ TEST(RuntimeTest, CreatesTheLocatorAndNothingElse) {
   EXPECT_EQ(object, nullptr);
 
   ASSERT_EQ(runtime.CoCreateInstance(wmi::kCLSID_SWbemLocator,
-                                     wmi::kCLSCTX_INPROC_SERVER | wmi::kCLSCTX_LOCAL_SERVER, wmi::kIID_IUnknown,
-                                     &object),
+                                     wmi::kCLSCTX_INPROC_SERVER | wmi::kCLSCTX_LOCAL_SERVER,
+                                     wmi::kIID_IUnknown, &object),
             wmi::kS_OK);
   std::shared_ptr<wmi::ISWbemLocator> locator;
   ASSERT_EQ(wmi::QueryAs(object, &locator), wmi::kS_OK);
   std::shared_ptr<wmi::ISWbemServices> services;
-  ASSERT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services), wmi::kS_OK);
+  ASSERT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services),
+            wmi::kS_OK);
   std::shared_ptr<wmi::ISWbemObjectSet> set;
   ASSERT_EQ(services->InstancesOf(u"Win32_DiskDrive", 16, nullptr, &set), wmi::kS_OK);
   EXPECT_EQ(Show(Find(WalkObjectSet(set).instances.at(0), u"Signature")->value), "305419896");
@@ -290,7 +295,8 @@ TEST(LiveMachineTest, EveryClassEnumeratesThroughThePlatformRuntime) {
   std::shared_ptr<wmi::ISWbemLocator> locator;
   ASSERT_EQ(wmi::QueryAs(object, &locator), wmi::kS_OK);
   std::shared_ptr<wmi::ISWbemServices> services;
-  ASSERT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services), wmi::kS_OK);
+  ASSERT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services),
+            wmi::kS_OK);
   for (const char16_t* wmi_class : kClasses) {
     std::shared_ptr<wmi::ISWbemObjectSet> set;
     ASSERT_EQ(services->InstancesOf(wmi_class, 16, nullptr, &set), wmi::kS_OK);

@@ -48,8 +48,9 @@ TEST(WineProcessorIdTest, MatchesWhatWinesWmiReports) {
   ASSERT_NE(::mkdtemp(prefix_template.data()), nullptr);
   const std::string prefix = prefix_template;
   const std::string output = prefix + "/wmic.txt";
-  std::string command = "WINEPREFIX='" + prefix + "/pfx' WINEDEBUG=-all timeout 600 wine wmic cpu get ProcessorId >'" +
-                        output + "' 2>/dev/null";
+  std::string command = "WINEPREFIX='" + prefix +
+                        "/pfx' WINEDEBUG=-all timeout 600 wine wmic cpu get ProcessorId >'" + output +
+                        "' 2>/dev/null";
   int status = std::system(command.c_str());
   std::string raw;
   if (FILE* f = std::fopen(output.c_str(), "rb")) {
@@ -58,7 +59,9 @@ TEST(WineProcessorIdTest, MatchesWhatWinesWmiReports) {
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) raw.append(buffer, n);
     std::fclose(f);
   }
-  std::system(("WINEPREFIX='" + prefix + "/pfx' wineserver -k >/dev/null 2>&1").c_str());
+  // Stops the prefix's wineserver; its exit status does not matter.
+  [[maybe_unused]] const int stopped =
+      std::system(("WINEPREFIX='" + prefix + "/pfx' wineserver -k >/dev/null 2>&1").c_str());
   fs::remove_all(prefix);
   ASSERT_EQ(status, 0) << "wine wmic failed";
   std::string wine_value = WmicValue(raw);

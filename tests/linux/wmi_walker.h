@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/wbem_linux.h"
 #include "fakes/machine_probe_fakes.h"
+#include "platform/linux/wbem_linux.h"
 #include "wmi/wbem.h"
 
 namespace linux_layer_test {
@@ -94,7 +94,8 @@ inline SeenObjects WalkObjectSet(const std::shared_ptr<wmi::ISWbemObjectSet>& se
 inline std::shared_ptr<wmi::ISWbemServices> Connect(const wmi::linux_layer::MachineSources& sources) {
   std::shared_ptr<wmi::ISWbemServices> services;
   auto locator = wmi::linux_layer::MakeLocator(sources);
-  EXPECT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services), wmi::kS_OK);
+  EXPECT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services),
+            wmi::kS_OK);
   return services;
 }
 

@@ -8,6 +8,7 @@
 
 #include "fakes/fake_wmi.h"
 #include "syscode/errors.h"
+#include "syscode/locale.h"
 #include "wmi/ole_error.h"
 #include "wmi/wbem_scripting_tlb.h"
 
@@ -84,6 +85,18 @@ TEST_F(QueryWmiTableTest, ExactCallsOfOneClassEnumeration) {
                   "Property.CIMType(Name)", "Property.Name(Name)", "PropertyEnum.Next(1)",
                   "Property.QueryInterface(ISWbemProperty)", "Property.Value(Size)", "Property.CIMType(Size)",
                   "Property.Name(Size)", "PropertyEnum.Next(1)", "ObjectEnum.Next(1)"));
+}
+
+TEST_F(QueryWmiTableTest, RealValuesUseTheUsersDecimalSeparator) {
+  runtime_.Class(kNamespace, u"C").instances = {
+      Instance({fakes::Prop(u"R", 5, Variant::Real64(2.5)), fakes::Prop(u"S", 4, Variant::Real32(0.25f))}),
+      Instance({fakes::Prop(u"R", 5, Variant::Real64(-1e-7)), fakes::Prop(u"S", 4, Variant::Real32(8))})};
+  ASSERT_EQ(Run(u"C"), 2);
+  const Text separator = syscode::UserDecimalSeparator();
+  EXPECT_EQ(table_[1][1], u"2" + separator + u"5");
+  EXPECT_EQ(table_[1][2], u"0" + separator + u"25");
+  EXPECT_EQ(table_[2][1], u"-1E-7");
+  EXPECT_EQ(table_[2][2], u"8");
 }
 
 TEST_F(QueryWmiTableTest, LaterInstancesDoNotReadNames) {

@@ -1,0 +1,102 @@
+// The main window on Linux: Qt widgets at the measures of the Windows window
+// (client area 494 x 206, fixed size), over the shared TMainForm logic.
+//
+// Reading order: the captions are Persian and read right to left, but the
+// positions are those of the Windows window (BitBtn1 at the right end), so
+// the window itself keeps Qt's left-to-right geometry and only the group box
+// and the buttons read right to left. Edit1 reads left to right.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QIcon>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+#include "app/main_form.h"
+#include "app/qt/save_dialog.h"
+#include "syscode/diagnostic_log.h"
+#include "syscode/file_system.h"
+#include "syscode/hardware_sources.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace app {
+
+inline constexpr int kClientWidth = 494;
+inline constexpr int kClientHeight = 206;
+
+// The top-left corner that centres a window of outer size `outer` on
+// `desktop` (the union of all screens): desktop left + width div 2 - outer
+// width div 2, likewise for the top, but never left of or above the
+// desktop's top-left corner.
+QPoint CentredTopLeft(const QRect& desktop, const QSize& outer);
+
+// The banner decoded with libjpeg from the embedded JPEG; a null image when
+// it cannot be decoded (the reason goes to Qt's warning output).
+QImage BannerImage();
+
+// The program's icon, from the embedded PNG.
+QIcon ProgramIcon();
+
+// The general error handler's message box: critical icon, `caption`, the
+// message as plain text reading left to right, one OK button, modal over
+// `parent`.
+void ShowCriticalMessage(QWidget* parent, const QString& caption, const QString& message);
+
+class QtMainWindow : public QWidget, public MainFormView {
+ public:
+  // Returns the confirmed full path, or nullopt when cancelled.
+  using SaveDialogRunner = std::function<std::optional<QString>(QWidget* parent, const QString& file_name)>;
+  using MessageBoxRunner =
+      std::function<void(QWidget* parent, const QString& caption, const QString& message)>;
+
+  // Builds the controls and runs FormCreate. The references must outlive
+  // the window.
+  QtMainWindow(syscode::HardwareSources& sources, syscode::LogSink& log, syscode::FileSystem& files,
+               Text application_title, QWidget* parent = nullptr);
+
+  // Tests replace the modal dialogs with scripted answers.
+  void SetSaveDialogRunner(SaveDialogRunner runner) { save_dialog_ = std::move(runner); }
+  void SetMessageBoxRunner(MessageBoxRunner runner) { message_box_ = std::move(runner); }
+
+  // Moves the window to the centre of the desktop that spans all screens.
+  void CentreOnDesktop();
+
+  TMainForm& Form() { return form_; }
+
+  // MainFormView.
+  void ShowCodeField(const Text& shown, int max_length) override;
+  void SetSaveButtonEnabled(bool enabled) override;
+  // Runs the save dialog; a confirmed choice also moves the process's
+  // working directory to the chosen file's folder, as the Windows dialog
+  // does, so that later log lines are written there.
+  bool ExecuteSaveDialog(const Text& file_name, Text* chosen_path) override;
+  void ShowErrorMessage(const Text& caption, const Text& message) override;
+  void CloseWindow() override;
+
+ private:
+  void BuildControls();
+  void ConnectHandlers();
+
+  TMainForm form_;
+  SaveDialogRunner save_dialog_ = &RunSaveDialog;
+  MessageBoxRunner message_box_ = &ShowCriticalMessage;
+
+  QGroupBox* group_box1_ = nullptr;
+  QPushButton* bit_btn1_ = nullptr;
+  QLabel* image1_ = nullptr;
+  QPushButton* bit_btn2_ = nullptr;
+  QPushButton* bit_btn3_ = nullptr;
+  QLineEdit* edit1_ = nullptr;
+};
+
+}  // namespace app

@@ -1,0 +1,58 @@
+// Program start and end: COM and OLE for the whole run, the main window,
+// the message loop, exit code 0.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "app/main_form.h"
+#include "app/win32/main_window.h"
+#include "platform/windows/com_apartment.h"
+#include "syscode/diagnostic_log.h"
+#include "syscode/file_system.h"
+#include "syscode/readers.h"
+
+namespace {
+
+syscode::Text ProgramPath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length < buffer.size()) return syscode::Text(reinterpret_cast<const char16_t*>(buffer.data()), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// The application title from the program file's name. Windows' own case
+// mapping lowers every letter after the first, not only "A" to "Z".
+syscode::Text ApplicationTitle() {
+  syscode::Text title = app::ApplicationTitleFromPath(ProgramPath());
+  if (title.size() > 1) {
+    CharLowerBuffW(reinterpret_cast<wchar_t*>(&title[1]), static_cast<DWORD>(title.size() - 1));
+  }
+  return title;
+}
+
+}  // namespace
+
+// MainForm: the program's one reference to its window.
+app::win32::MainWindow* MainForm = nullptr;
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // OLE, then a single-threaded COM apartment on this thread for the whole
+  // run; each is undone at the end only if it succeeded.
+  syscode::win::ComApartment apartment;
+  const syscode::Text title = ApplicationTitle();
+
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  syscode::WmiHardwareSources sources;
+  syscode::DiagnosticLog log(syscode::SystemFileSystem());
+  app::win32::MainWindow window(instance, sources, log, syscode::SystemFileSystem(), title);
+  MainForm = &window;
+  if (window.Create()) window.RunMessageLoop();
+  MainForm = nullptr;
+  return 0;
+}
