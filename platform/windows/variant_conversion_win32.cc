@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cmath>
+#include <cstdint>
+
 #include "platform/windows/wbem_com.h"
 #include "syscode/errors.h"
 #include "wmi/variant.h"
@@ -15,7 +18,7 @@ namespace {
 using syscode::win::ScopedVariant;
 
 [[noreturn]] void ThrowConversionError(HRESULT hr, const Variant& v, VarType target) {
-  const Text from = v.is_array ? Text(u"Array") : Text(VarTypeName(v.type));
+  const Text from = v.is_array ? u"Array " + Text(VarTypeName(v.type)) : Text(VarTypeName(v.type));
   const Text to = VarTypeName(target);
   if (hr == DISP_E_OVERFLOW) {
     throw syscode::Exception(u"Overflow while converting variant of type (" + from + u") into type (" + to + u")");
@@ -35,6 +38,17 @@ void ChangeType(const Variant& v, VARTYPE vt, VarType target, USHORT flags, Scop
 }  // namespace
 
 std::int64_t VariantToInt64(const Variant& v) {
+  // Windows reports an unsigned 64-bit value above the signed range as an
+  // overflow; Wine's oleaut32 wraps it round instead. Checked here so both
+  // give the overflow.
+  if (!v.is_array && v.type == VarType::kUInt64 && v.u > static_cast<std::uint64_t>(INT64_MAX)) {
+    ThrowConversionError(DISP_E_OVERFLOW, v, VarType::kInt64);
+  }
+  // Wine's oleaut32 also gives not-a-number as the largest integer, where
+  // it can only be an overflow.
+  if (!v.is_array && (v.type == VarType::kReal32 || v.type == VarType::kReal64) && std::isnan(v.r)) {
+    ThrowConversionError(DISP_E_OVERFLOW, v, VarType::kInt64);
+  }
   ScopedVariant out;
   ChangeType(v, VT_I8, VarType::kInt64, 0, &out);
   return V_I8(out.Get());
@@ -48,6 +62,14 @@ double VariantToDouble(const Variant& v) {
 
 bool VariantToBool(const Variant& v) {
   ScopedVariant out;
+  if (!v.is_array && v.type == VarType::kText) {
+    // The platform matches "True" and "False" only without surrounding
+    // blanks; they are taken off first, as numbers in text allow them too.
+    Variant trimmed = v;
+    trimmed.s = syscode::Trim(v.s);
+    ChangeType(trimmed, VT_BOOL, VarType::kBool, 0, &out);
+    return V_BOOL(out.Get()) != VARIANT_FALSE;
+  }
   ChangeType(v, VT_BOOL, VarType::kBool, 0, &out);
   return V_BOOL(out.Get()) != VARIANT_FALSE;
 }
