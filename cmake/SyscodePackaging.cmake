@@ -8,6 +8,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Identifies this computer by a short system code")
 set(CPACK_PACKAGE_CONTACT "syscode maintainers <maintainers@syscode.invalid>")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+# Release programs without their debug information.
+set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
