@@ -1,0 +1,2 @@
+// The yardstick for process start-up: a C++ program that does nothing.
+int main() { return 0; }
