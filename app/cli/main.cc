@@ -1,0 +1,34 @@
+// syscode-cli: the system code on the command line.
+#include <exception>
+
+#include "app/cli/commands.h"
+#include "app/cli/console.h"
+#include "app/cli/options.h"
+#include "syscode/errors.h"
+#include "syscode/version.h"
+
+int main(int argc, char** argv) {
+  using namespace cli;
+  try {
+    const ParseResult parsed = ParseCommandLine(CommandLineArguments(argc, argv));
+    if (!parsed.error.empty()) {
+      ReportError(parsed.error + u"\nTry 'syscode-cli --help' for more information.");
+      return kExitUsage;
+    }
+    const Options& options = parsed.options;
+    if (options.help) {
+      WriteOut(HelpText());
+      return kExitOk;
+    }
+    if (options.version) {
+      WriteOut(u"syscode-cli " + syscode::FromUtf8(SYSCODE_VERSION_STRING) + u"\n");
+      return kExitOk;
+    }
+    if (options.from_log) return RunFromLog(options);
+    if (options.query) return RunQuery(options);
+    return RunMachine(options);
+  } catch (...) {
+    ReportError(syscode::ErrorDisplayText(syscode::MessageOf(std::current_exception())));
+    return kExitFailure;
+  }
+}

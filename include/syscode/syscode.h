@@ -1,0 +1,125 @@
+/*
+ * syscode: the system code of a machine, as a library.
+ *
+ * The system code is the 25-character code (or 4 characters when fewer than
+ * three hardware sources are usable) that the syscode window shows on the
+ * first press of its get-code button in a newly opened window. It is built
+ * from up to seven hardware sources, always read in this order:
+ *
+ *   0 CpuId                 Win32_Processor.ProcessorId
+ *   1 BiosVersion           Win32_BIOS.Version
+ *   2 BaseBordSerialNumber  Win32_BaseBoard.SerialNumber
+ *   3 HardDiskSerialNumber  Win32_PhysicalMedia.SerialNumber
+ *   4 BiosName              Win32_BIOS.Name
+ *   5 BaseBordManufacturer  Win32_BaseBoard.Manufacturer
+ *   6 DiskDriveSignature    Win32_DiskDrive.Signature
+ *
+ * Reading stops once three sources gave a 7-character part, so a press reads
+ * at least three and at most seven sources.
+ *
+ * The library never writes a file (no LogD.txt) and keeps no state between
+ * calls: every call is a first press in a new window.
+ *
+ * Link with pkg-config (`pkg-config --cflags --libs syscode`) or CMake
+ * (`find_package(syscode)`, target syscode::syscode or syscode::syscode_static).
+ */
+#ifndef SYSCODE_SYSCODE_H_
+#define SYSCODE_SYSCODE_H_
+
+#include <stddef.h>
+
+#if defined(_WIN32) || !defined(__GNUC__)
+#define SYSCODE_API
+#else
+#define SYSCODE_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Number of hardware sources, and a buffer size that holds every code with
+ * its terminating NUL. */
+#define SYSCODE_SOURCE_COUNT 7
+#define SYSCODE_CODE_BUFFER_SIZE 26
+
+/* Results of the C functions below: a code's length (4 or 25) on success,
+ * else one of these negative values. */
+#define SYSCODE_ERROR_ARGUMENT (-1)         /* a NULL pointer where none is allowed */
+#define SYSCODE_ERROR_BUFFER_TOO_SMALL (-2) /* size < length of the code + 1 */
+#define SYSCODE_ERROR_VALUES (-3)           /* the values are not those of one press */
+#define SYSCODE_ERROR_HARDWARE (-4)         /* the hardware could not be queried at all */
+#define SYSCODE_ERROR_INTERNAL (-5)         /* out of memory or another unexpected failure */
+
+/*
+ * This machine's system code, as the first press of a newly opened window
+ * gives it. Reads the hardware (WMI on Windows, the syscode Linux layer on
+ * Linux; some Linux sources need root, so root and an ordinary user may get
+ * different codes). Writes the code and a NUL into buf.
+ *
+ * Returns the code's length (4 or 25), or:
+ *   SYSCODE_ERROR_ARGUMENT          buf is NULL and size is not 0;
+ *   SYSCODE_ERROR_BUFFER_TOO_SMALL  size is below the length + 1 (a buffer
+ *                                   of SYSCODE_CODE_BUFFER_SIZE always fits);
+ *                                   buf[0] is set to NUL when size > 0;
+ *   SYSCODE_ERROR_HARDWARE          the hardware query could not even start;
+ *   SYSCODE_ERROR_INTERNAL          anything else (out of memory).
+ * A source that cannot be read counts as empty, as in the window; that is no
+ * error. On Windows the calling thread's COM apartment is used, or one is
+ * set up (and released) for the call.
+ */
+SYSCODE_API int syscode_get_code(char *buf, size_t size);
+
+/*
+ * The code the raw values of one press give on the first press of a new
+ * window, e.g. the values a customer's LogD.txt records. values[i] is the raw
+ * value of source i (order above) as UTF-8 text, or NULL for a source that
+ * was not read. Only the ASCII letters and digits of a value count; invalid
+ * UTF-8 never changes the code.
+ *
+ * The NULLs must sit where the derivation stops: every source the derivation
+ * reads for these values must be given, and every source after the point
+ * where it stops must be NULL. Otherwise the result is SYSCODE_ERROR_VALUES
+ * (e.g. four values where the first three already gave three parts, or only
+ * three values where they did not).
+ *
+ * Returns the code's length (4 or 25), or SYSCODE_ERROR_ARGUMENT (values is
+ * NULL, or buf is NULL and size is not 0), SYSCODE_ERROR_BUFFER_TOO_SMALL,
+ * SYSCODE_ERROR_VALUES or SYSCODE_ERROR_INTERNAL, as above.
+ */
+SYSCODE_API int syscode_code_from_values(const char *const values[SYSCODE_SOURCE_COUNT], char *buf,
+                                         size_t size);
+
+/* A short English text for a result of the functions above ("ok" for a
+ * length). The text is static; never free it. */
+SYSCODE_API const char *syscode_error_text(int result);
+
+/* The library's version, e.g. "1.0.0". */
+SYSCODE_API const char *syscode_version(void);
+
+#ifdef __cplusplus
+} /* extern "C" */
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace syscode {
+
+// The raw values of one press in source order (UTF-8); nullopt for a source
+// that was not read.
+using SourceValues = std::array<std::optional<std::string>, SYSCODE_SOURCE_COUNT>;
+
+// This machine's code, as the first press of a newly opened window gives it.
+// Throws std::runtime_error when the hardware cannot be queried at all.
+SYSCODE_API std::string GetCode();
+
+// The code the values of one press give on the first press of a new window.
+// Throws std::invalid_argument when the values are not those of one press
+// (see syscode_code_from_values).
+SYSCODE_API std::string CodeFromValues(const SourceValues& values);
+
+}  // namespace syscode
+#endif /* __cplusplus */
+
+#endif /* SYSCODE_SYSCODE_H_ */

@@ -1,0 +1,190 @@
+#include "syscode/log_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using syscode::DecodeDiagnosticLog;
+using syscode::DecodedLog;
+using syscode::LogFormatError;
+using syscode::RecordedValues;
+using syscode::ReplayPress;
+using syscode::ReplayResult;
+using syscode::Text;
+
+const std::string kSep = "--------------------------------------------------\r\n";
+// The worked example as the window logs it.
+const std::string kWorked =
+    "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
+    "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
+    kSep;
+const std::string kEmpty2To6 =
+    "BiosVersion = \r\nBaseBordSerialNumber = \r\nHardDiskSerialNumber = \r\nBiosName = \r\n"
+    "BaseBordManufacturer = \r\n";
+
+std::vector<Text> CodesOf(const DecodedLog& log) {
+  std::vector<Text> codes;
+  for (const auto& press : log.presses) codes.push_back(ReplayPress(press.values).code);
+  return codes;
+}
+
+struct GoodCase {
+  const char* name;
+  std::string bytes;
+  std::vector<Text> codes;          // of the complete presses, in order
+  std::vector<int> first_lines;     // of the complete presses
+  std::vector<int> incomplete_at;   // first lines of the skipped presses
+};
+
+void PrintTo(const GoodCase& c, std::ostream* os) { *os << c.name; }
+
+class GoodLogs : public ::testing::TestWithParam<GoodCase> {};
+
+TEST_P(GoodLogs, GiveTheCodesOfTheirPresses) {
+  const GoodCase& c = GetParam();
+  const DecodedLog log = DecodeDiagnosticLog(c.bytes);
+  EXPECT_EQ(CodesOf(log), c.codes);
+  std::vector<int> first_lines;
+  for (const auto& press : log.presses) first_lines.push_back(press.first_line);
+  EXPECT_EQ(first_lines, c.first_lines);
+  std::vector<int> incomplete_at;
+  for (const auto& press : log.incomplete) incomplete_at.push_back(press.first_line);
+  EXPECT_EQ(incomplete_at, c.incomplete_at);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GoodLogs,
+    ::testing::Values(
+        GoodCase{"worked example", kWorked, {u"900603007249AQRXZ7MK29X31"}, {1}, {}},
+        GoodCase{"two parts, source 7 reached",
+                 "CpuId = BFEBFBFF000306A9\r\n" + kEmpty2To6 + "DiskDriveSignature = 2864434397\r\n" + kSep,
+                 {u"1008"}, {1}, {}},
+        GoodCase{"three parts, the third from source 7",
+                 "CpuId = BFEBFBFF000306A9\r\nBiosVersion = \r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
+                 "HardDiskSerialNumber = \r\nBiosName = \r\nBaseBordManufacturer = \r\n"
+                 "DiskDriveSignature = 2864434397\r\n" + kSep,
+                 {u"9008"}, {1}, {}},
+        GoodCase{"each press as a first press",
+                 "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = \r\n"
+                 "HardDiskSerialNumber = S1A7-QX92-KM3\r\nBiosName = LEGACY BIOS 2.07\r\n" + kSep + kWorked,
+                 {u"100603009XQ9AB3MK202SOI73", u"900603007249AQRXZ7MK29X31"}, {1, 7}, {}},
+        GoodCase{"no source usable", "CpuId = \r\n" + kEmpty2To6 + "DiskDriveSignature = \r\n" + kSep,
+                 {u"0000"}, {1}, {}},
+        GoodCase{"empty file", "", {}, {}, {}},
+        GoodCase{"no final CR LF", kWorked.substr(0, kWorked.size() - 2), {u"900603007249AQRXZ7MK29X31"}, {1},
+                 {}},
+        GoodCase{"UTF-8 byte-order mark", "\xEF\xBB\xBF" + kWorked, {u"900603007249AQRXZ7MK29X31"}, {1}, {}},
+        GoodCase{"non-ASCII bytes stay out of the code",
+                 "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\n"
+                 "BaseBordSerialNumber = mb.42/77zx-r\xC3\xA9\xFF\r\nHardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
+                     kSep,
+                 {u"900603007249AQRXZ7MK29X31"}, {1}, {}},
+        GoodCase{"value broken over lines",
+                 "CpuId = BFEBFBFF\r\n000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
+                 "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" + kSep,
+                 {u"900603007249AQRXZ7MK29X31"}, {1}, {}},
+        GoodCase{"label line that lost its trailing blank",
+                 "CpuId = BFEBFBFF000306A9\r\nBiosVersion =\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
+                 "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" + kSep,
+                 {u"900603007249AQRXZ7MK29X31"}, {1}, {}},
+        GoodCase{"press cut short before a new press",
+                 "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\n" + kWorked, {u"900603007249AQRXZ7MK29X31"},
+                 {3}, {1}},
+        GoodCase{"press whose separator was not written",
+                 kWorked.substr(0, kWorked.size() - kSep.size()) + kWorked, {u"900603007249AQRXZ7MK29X31"}, {5},
+                 {1}},
+        GoodCase{"lines without separator at the end", kWorked + "CpuId = BFEBFBFF000306A9\r\nBiosVersion = ",
+                 {u"900603007249AQRXZ7MK29X31"}, {1}, {6}}));
+
+TEST(LogDecoderTest, ContinuationLinesJoinWithCrLfAndLoneLfStays) {
+  const DecodedLog log = DecodeDiagnosticLog(
+      "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nrev\n7\r\nBaseBordSerialNumber = \r\n"
+      "HardDiskSerialNumber = \r\n\r\nBiosName = x\r\n\xE9t\xE9\r\nBaseBordManufacturer = \r\n"
+      "DiskDriveSignature = 1\r\n" + kSep);
+  ASSERT_EQ(log.presses.size(), 1u);
+  const RecordedValues& v = log.presses[0].values;
+  EXPECT_EQ(v[1], Text(u"1.02b\r\nrev\n7"));
+  EXPECT_EQ(v[3], Text(u"\r\n"));  // an empty continuation line
+  EXPECT_EQ(v[4], Text(u"x\r\n\u00E9t\u00E9"));
+  EXPECT_EQ(v[6], Text(u"1"));
+  // The line break is part of the value, so it changes the part.
+  EXPECT_EQ(ReplayPress(v).trace.sources[1].part, Text(u"02BREV7"));
+}
+
+struct BadCase {
+  const char* name;
+  std::string bytes;
+  int line;
+  Text reason;  // the start of the reason
+};
+
+void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
+
+class BadLogs : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(BadLogs, NameTheLineAndTheReason) {
+  const BadCase& c = GetParam();
+  try {
+    DecodeDiagnosticLog(c.bytes);
+    FAIL() << "no error";
+  } catch (const LogFormatError& e) {
+    EXPECT_EQ(e.Line(), c.line);
+    EXPECT_TRUE(e.Reason().starts_with(c.reason)) << syscode::ToUtf8(e.Reason());
+    EXPECT_TRUE(e.Message().starts_with(u"line " + syscode::DecimalText(static_cast<long long>(c.line)) + u": "));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BadLogs,
+    ::testing::Values(
+        BadCase{"not a log", "hello\r\nworld\r\n", 1, u"not a diagnostic log"},
+        BadCase{"LF line ends only", "CpuId = BFEBFBFF000306A9\nBiosVersion = 1.02b\n", 1,
+                u"not a diagnostic log: its lines end with LF"},
+        BadCase{"unknown label", "CpuId = BFEBFBFF000306A9\r\nMacAddress = 001122334455\r\n", 2,
+                u"unknown label \"MacAddress = \""},
+        BadCase{"unknown label at the start", "Serial = 1\r\n", 1, u"unknown label \"Serial = \""},
+        BadCase{"label skipped", "CpuId = BFEBFBFF000306A9\r\nBaseBordSerialNumber = 1\r\n", 2,
+                u"labels out of order"},
+        BadCase{"press not starting with CpuId", "BiosVersion = 1.02b\r\n" + kWorked, 1, u"labels out of order"},
+        BadCase{"label repeated", "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1\r\nBiosVersion = 2\r\n", 3,
+                u"labels out of order"},
+        BadCase{"line after three parts",
+                kWorked.substr(0, kWorked.size() - kSep.size()) + "BiosName = x\r\n" + kSep, 5,
+                u"\"BiosName = \" line after three parts"},
+        BadCase{"line after three parts at the end of the file",
+                kWorked.substr(0, kWorked.size() - kSep.size()) + "BiosName = x\r\n", 5,
+                u"\"BiosName = \" line after three parts"},
+        BadCase{"source missing before the separator",
+                "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = \r\n" + kSep, 4,
+                u"the press ends before the \"HardDiskSerialNumber = \" line"},
+        BadCase{"separator first", kSep + kWorked, 1, u"separator line without a press"},
+        BadCase{"two separators", kWorked + kSep, 6, u"separator line without a press"},
+        BadCase{"text after a separator", kWorked + "trailing text\r\n", 6,
+                u"neither a source line nor the separator"}));
+
+TEST(ReplayPressTest, ReportsValuesThatAreNotOnePress) {
+  RecordedValues values;
+  values[0] = u"BFEBFBFF000306A9";
+  values[1] = u"1.02b";
+  values[2] = u"mb.42/77zx-r";
+  ReplayResult r = ReplayPress(values);
+  EXPECT_EQ(r.status, ReplayResult::Status::kMissingSource);
+  EXPECT_EQ(r.source, 3);
+  EXPECT_TRUE(r.code.empty());
+
+  values[3] = u"S1A7-QX92-KM3";
+  r = ReplayPress(values);
+  EXPECT_EQ(r.status, ReplayResult::Status::kOk);
+  EXPECT_EQ(r.code, u"900603007249AQRXZ7MK29X31");
+  EXPECT_EQ(r.mask, 0x19);
+
+  values[6] = u"2864434397";  // a gap: sources 5 and 6 not read
+  r = ReplayPress(values);
+  EXPECT_EQ(r.status, ReplayResult::Status::kUnreadSources);
+  EXPECT_EQ(r.source, 6);
+}
+
+}  // namespace
