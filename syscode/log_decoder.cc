@@ -76,6 +76,17 @@ std::optional<Text> LabelShape(const Text& line) {
   return std::nullopt;
 }
 
+// A log whose lines were converted to LF: no CR LF anywhere, and what comes
+// before the first LF is a source line or the separator.
+bool HasLfLineEndsOnly(std::string_view bytes) {
+  if (bytes.find(kLineEnd) != std::string_view::npos) return false;
+  const std::size_t lf = bytes.find('\n');
+  if (lf == std::string_view::npos) return false;
+  const Text first = FromLatin1(bytes.substr(0, lf));
+  Text value;
+  return first == kLogSeparator || MatchLabel(first, &value) >= 0;
+}
+
 struct Line {
   int number;
   std::string_view bytes;
@@ -106,9 +117,7 @@ class Decoder {
  public:
   DecodedLog Run(std::string_view bytes) {
     if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
-    if (bytes.find(kLineEnd) == std::string_view::npos && bytes.find('\n') != std::string_view::npos) {
-      throw LogFormatError(1, u"not a diagnostic log: its lines end with LF, not CR LF");
-    }
+    if (HasLfLineEndsOnly(bytes)) throw LogFormatError(1, u"not a diagnostic log: its lines end with LF, not CR LF");
     for (const Line& line : SplitLines(bytes)) Take(line.number, FromLatin1(line.bytes));
     if (open_) CloseIncomplete(u"no separator line before the end of the file");
     return std::move(result_);

@@ -76,10 +76,17 @@ ParseResult ParseCommandLine(const std::vector<Text>& args) {
     } else if (name == u"--from-log" || name == u"--query" || name == u"--namespace" || name == u"--server") {
       if (!take_value(&text)) return fail(u"option " + name + u" needs a value");
       if (text.empty()) return fail(u"option " + name + u" needs a non-empty value");
-      if (name == u"--from-log") o.from_log = text;
-      if (name == u"--query") o.query = text;
-      if (name == u"--namespace") o.name_space = text, o.name_space_given = true;
-      if (name == u"--server") o.server = text, o.server_given = true;
+      if (name == u"--from-log") {
+        o.from_log = text;
+      } else if (name == u"--query") {
+        o.query = text;
+      } else if (name == u"--namespace") {
+        o.name_space = text;
+        o.name_space_given = true;
+      } else {
+        o.server = text;
+        o.server_given = true;
+      }
     } else if (value && (name == u"--help" || name == u"--version" || name == u"--sources" || name == u"--json")) {
       return fail(u"option " + name + u" takes no value");
     } else {

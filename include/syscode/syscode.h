@@ -18,7 +18,9 @@
  * at least three and at most seven sources.
  *
  * The library never writes a file (no LogD.txt) and keeps no state between
- * calls: every call is a first press in a new window.
+ * calls: every call is a first press in a new window. syscode_code_from_values
+ * may be called from any thread; call syscode_get_code from one thread at a
+ * time (it queries the hardware through the platform's WMI layer).
  *
  * Link with pkg-config (`pkg-config --cflags --libs syscode`) or CMake
  * (`find_package(syscode)`, target syscode::syscode or syscode::syscode_static).

@@ -141,6 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
     Table, BadLogs,
     ::testing::Values(
         BadCase{"not a log", "hello\r\nworld\r\n", 1, u"not a diagnostic log"},
+        BadCase{"binary file", std::string("\x7F" "ELF\x02\x01\n\0\0", 9), 1, u"not a diagnostic log: the first line"},
         BadCase{"LF line ends only", "CpuId = BFEBFBFF000306A9\nBiosVersion = 1.02b\n", 1,
                 u"not a diagnostic log: its lines end with LF"},
         BadCase{"unknown label", "CpuId = BFEBFBFF000306A9\r\nMacAddress = 001122334455\r\n", 2,
