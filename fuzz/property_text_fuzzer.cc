@@ -93,6 +93,7 @@ void CheckIntegerText(const Text& text, const Variant& value) {
 }
 
 // The real rule: the text reads back as the number rounded to 15 digits.
+// `separator` is one character.
 void CheckRealText(Text text, const Variant& value, const Text& separator) {
   const double number = wmi::VariantToDouble(value);
   const bool negative = !text.empty() && text[0] == u'-';
@@ -104,9 +105,9 @@ void CheckRealText(Text text, const Variant& value, const Text& separator) {
     if (text != (number < 0 ? u"-INF" : u"INF")) std::abort();
     return;
   }
-  std::string plain;
+  std::string plain;  // the text in C notation
   for (char16_t c : text) {
-    if (text.find(separator) != Text::npos && Text(1, c) == separator) {
+    if (c == separator[0]) {
       plain.push_back('.');
     } else if ((c >= u'0' && c <= u'9') || c == u'-' || c == u'E') {
       plain.push_back(static_cast<char>(c));
