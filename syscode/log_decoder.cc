@@ -147,8 +147,11 @@ class Decoder {
       throw LogFormatError(number, u"labels out of order: " + Quoted(LabelOf(source)) +
                                        u" line without a " + Quoted(LabelOf(0)) + u" line before it");
     } else if (source != open_->count) {
+      // After all seven sources only the separator line can follow.
+      const Text expected =
+          open_->count < kSourceCount ? Quoted(LabelOf(open_->count)) : Text(u"the separator line");
       throw LogFormatError(number, u"labels out of order: " + Quoted(LabelOf(source)) + u" line where " +
-                                       Quoted(LabelOf(open_->count)) + u" belongs");
+                                       expected + u" belongs");
     }
     open_->values[source] = std::move(value);
     open_->lines[source] = number;

@@ -152,6 +152,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"press not starting with CpuId", "BiosVersion = 1.02b\r\n" + kWorked, 1, u"labels out of order"},
         BadCase{"label repeated", "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1\r\nBiosVersion = 2\r\n", 3,
                 u"labels out of order"},
+        BadCase{"label after all seven sources",
+                "CpuId = \r\nBiosVersion = \r\nBaseBordSerialNumber = NULL\r\nHardDiskSerialNumber = \r\n"
+                "BiosName = \r\nBaseBordManufacturer = NULL\r\nDiskDriveSignature = \r\nBiosName = \r\n" +
+                    kSep,
+                8, u"labels out of order: \"BiosName = \" line where the separator line belongs"},
         BadCase{"line after three parts",
                 kWorked.substr(0, kWorked.size() - kSep.size()) + "BiosName = x\r\n" + kSep, 5,
                 u"\"BiosName = \" line after three parts"},
