@@ -48,7 +48,11 @@ ParseResult ParseCommandLine(const std::vector<Text>& args) {
       break;
     }
     if (!arg.starts_with(u"-") || arg == u"-") return fail(u"unexpected argument " + Quoted(arg));
-    auto [name, value] = SplitOption(arg);
+    // Plain variables rather than a structured binding: the lambdas below
+    // capture them, which not every compiler accepts for bindings.
+    const auto split = SplitOption(arg);
+    const Text& name = split.first;
+    const std::optional<Text>& value = split.second;
     // An option that needs a value takes "=VALUE" or the next argument.
     auto take_value = [&](Text* out) -> bool {
       if (value) {
