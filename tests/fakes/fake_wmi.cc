@@ -95,45 +95,45 @@ class FakeEnum : public FakeObject<wmi::IEnumVariant> {
 
 class FakePropertyObject : public FakeObject<wmi::ISWbemProperty> {
  public:
-  FakePropertyObject(FakeComRuntime& runtime, const FakeProperty& spec)
-      : FakeObject(runtime, "Property"), spec_(spec) {}
+  FakePropertyObject(FakeComRuntime& runtime, const FakeProperty& definition)
+      : FakeObject(runtime, "Property"), definition_(definition) {}
 
   HRESULT Value(Variant* value) override {
     *value = Variant();
-    if (auto hr = Enter("Value", [&] { return U8(spec_.name); })) return *hr;
-    *value = spec_.value;
+    if (auto hr = Enter("Value", [&] { return U8(definition_.name); })) return *hr;
+    *value = definition_.value;
     return wmi::kS_OK;
   }
   HRESULT Name(Text* name) override {
     name->clear();
-    if (auto hr = Enter("Name", [&] { return U8(spec_.name); })) return *hr;
-    *name = spec_.name;
+    if (auto hr = Enter("Name", [&] { return U8(definition_.name); })) return *hr;
+    *name = definition_.name;
     return wmi::kS_OK;
   }
   HRESULT CIMType(std::int32_t* type) override {
     *type = 0;
-    if (auto hr = Enter("CIMType", [&] { return U8(spec_.name); })) return *hr;
-    *type = spec_.cim_type;
+    if (auto hr = Enter("CIMType", [&] { return U8(definition_.name); })) return *hr;
+    *type = definition_.cim_type;
     return wmi::kS_OK;
   }
 
  private:
-  const FakeProperty& spec_;
+  const FakeProperty& definition_;
 };
 
 class FakePropertySet : public FakeObject<wmi::ISWbemPropertySet> {
  public:
-  FakePropertySet(FakeComRuntime& runtime, const FakeInstance& spec)
-      : FakeObject(runtime, "PropertySet"), spec_(spec) {}
+  FakePropertySet(FakeComRuntime& runtime, const FakeInstance& definition)
+      : FakeObject(runtime, "PropertySet"), definition_(definition) {}
 
   HRESULT NewEnum(std::shared_ptr<IUnknownObject>* enumerator) override {
     enumerator->reset();
     if (auto hr = Enter("_NewEnum", "")) return *hr;
-    const FakeInstance& spec = spec_;
+    const FakeInstance& definition = definition_;
     FakeComRuntime& runtime = runtime_;
     *enumerator = std::make_shared<FakeEnum>(
-        runtime_, "PropertyEnum", spec.properties.size(), [&spec, &runtime](size_t index) {
-          const FakeProperty& property = spec.properties[index];
+        runtime_, "PropertyEnum", definition.properties.size(), [&definition, &runtime](size_t index) {
+          const FakeProperty& property = definition.properties[index];
           if (property.delivered_as) return *property.delivered_as;
           return Variant::Object(std::make_shared<FakePropertyObject>(runtime, property));
         });
@@ -142,43 +142,43 @@ class FakePropertySet : public FakeObject<wmi::ISWbemPropertySet> {
   HRESULT Count(std::int32_t* count) override {
     *count = 0;
     if (auto hr = Enter("Count", "")) return *hr;
-    *count = spec_.reported_count.value_or(static_cast<std::int32_t>(spec_.properties.size()));
+    *count = definition_.reported_count.value_or(static_cast<std::int32_t>(definition_.properties.size()));
     return wmi::kS_OK;
   }
 
  private:
-  const FakeInstance& spec_;
+  const FakeInstance& definition_;
 };
 
 class FakeObjectInstance : public FakeObject<wmi::ISWbemObject> {
  public:
-  FakeObjectInstance(FakeComRuntime& runtime, const FakeInstance& spec)
-      : FakeObject(runtime, "Object"), spec_(spec) {}
+  FakeObjectInstance(FakeComRuntime& runtime, const FakeInstance& definition)
+      : FakeObject(runtime, "Object"), definition_(definition) {}
 
   HRESULT Properties(std::shared_ptr<wmi::ISWbemPropertySet>* properties) override {
     properties->reset();
     if (auto hr = Enter("Properties_", "")) return *hr;
-    *properties = std::make_shared<FakePropertySet>(runtime_, spec_);
+    *properties = std::make_shared<FakePropertySet>(runtime_, definition_);
     return wmi::kS_OK;
   }
 
  private:
-  const FakeInstance& spec_;
+  const FakeInstance& definition_;
 };
 
 class FakeObjectSet : public FakeObject<wmi::ISWbemObjectSet> {
  public:
-  FakeObjectSet(FakeComRuntime& runtime, const FakeClass& spec)
-      : FakeObject(runtime, "ObjectSet"), spec_(spec) {}
+  FakeObjectSet(FakeComRuntime& runtime, const FakeClass& definition)
+      : FakeObject(runtime, "ObjectSet"), definition_(definition) {}
 
   HRESULT NewEnum(std::shared_ptr<IUnknownObject>* enumerator) override {
     enumerator->reset();
     if (auto hr = Enter("_NewEnum", "")) return *hr;
-    const FakeClass& spec = spec_;
+    const FakeClass& definition = definition_;
     FakeComRuntime& runtime = runtime_;
     *enumerator = std::make_shared<FakeEnum>(
-        runtime_, "ObjectEnum", spec.instances.size(), [&spec, &runtime](size_t index) {
-          const FakeInstance& instance = spec.instances[index];
+        runtime_, "ObjectEnum", definition.instances.size(), [&definition, &runtime](size_t index) {
+          const FakeInstance& instance = definition.instances[index];
           if (instance.delivered_as) return *instance.delivered_as;
           return Variant::Object(std::make_shared<FakeObjectInstance>(runtime, instance));
         });
@@ -187,12 +187,12 @@ class FakeObjectSet : public FakeObject<wmi::ISWbemObjectSet> {
   HRESULT Count(std::int32_t* count) override {
     *count = 0;
     if (auto hr = Enter("Count", "")) return *hr;
-    *count = spec_.reported_count.value_or(static_cast<std::int32_t>(spec_.instances.size()));
+    *count = definition_.reported_count.value_or(static_cast<std::int32_t>(definition_.instances.size()));
     return wmi::kS_OK;
   }
 
  private:
-  const FakeClass& spec_;
+  const FakeClass& definition_;
 };
 
 class FakeServices : public FakeObject<wmi::ISWbemServices> {
@@ -209,9 +209,9 @@ class FakeServices : public FakeObject<wmi::ISWbemServices> {
       return *hr;
     }
     if (language != u"WQL") return Fail(static_cast<HRESULT>(0x80041018u), u"Invalid query language ");
-    const FakeClass* spec = runtime_.FindQuery(query);
-    if (spec == nullptr) return Fail(wmi::kWBEM_E_INVALID_QUERY, u"Invalid query ");
-    *result = std::make_shared<FakeObjectSet>(runtime_, *spec);
+    const FakeClass* definition = runtime_.FindQuery(query);
+    if (definition == nullptr) return Fail(wmi::kWBEM_E_INVALID_QUERY, u"Invalid query ");
+    *result = std::make_shared<FakeObjectSet>(runtime_, *definition);
     return wmi::kS_OK;
   }
 
@@ -223,9 +223,9 @@ class FakeServices : public FakeObject<wmi::ISWbemServices> {
                         Joined({U8(class_name), std::to_string(flags), NamedValues(named_values)}))) {
       return *hr;
     }
-    const FakeClass* spec = runtime_.FindClass(name_space_, class_name);
-    if (spec == nullptr) return Fail(wmi::kWBEM_E_INVALID_CLASS, u"Invalid class ");
-    *result = std::make_shared<FakeObjectSet>(runtime_, *spec);
+    const FakeClass* definition = runtime_.FindClass(name_space_, class_name);
+    if (definition == nullptr) return Fail(wmi::kWBEM_E_INVALID_CLASS, u"Invalid class ");
+    *result = std::make_shared<FakeObjectSet>(runtime_, *definition);
     return wmi::kS_OK;
   }
 
