@@ -4,7 +4,9 @@
 # Usage: tests/e2e/valgrind_cli.sh [build/default/bin/syscode-cli]
 set -u
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-cli=${1:-$repo/build/default/bin/syscode-cli}
+cli=$(realpath "${1:-$repo/build/default/bin/syscode-cli}")
+command -v valgrind >/dev/null || { echo "valgrind_cli: valgrind is missing" >&2; exit 1; }
+[[ -x $cli ]] || { echo "valgrind_cli: $cli is not built" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -15,11 +17,12 @@ run() {
     passed=$((passed + 1))
   else
     rc=$?
-    # Exit 1 is the tool's own answer for a bad input; 99 is valgrind's.
-    if [[ $rc == 99 ]]; then
-      echo "FAIL: syscode-cli $*"; cat "$work/valgrind.txt"; failed=$((failed + 1))
-    else
+    # 1 and 2 are the tool's own answers (a failed run, a wrong command
+    # line); 99 is valgrind's, anything else a crash or a missing program.
+    if [[ $rc == 1 || $rc == 2 ]]; then
       passed=$((passed + 1))
+    else
+      echo "FAIL (exit $rc): syscode-cli $*"; cat "$work/valgrind.txt"; failed=$((failed + 1))
     fi
   fi
 }
