@@ -125,19 +125,27 @@ class PropertyAdapter : public Adapter<wmi::ISWbemProperty, ISWbemProperty> {
   }
 };
 
-class PropertySetAdapter : public Adapter<wmi::ISWbemPropertySet, ISWbemPropertySet> {
+// A collection, the property set or the object set: its count and its
+// enumerator.
+template <typename Interface, typename ComInterface>
+class CollectionAdapter : public Adapter<Interface, ComInterface> {
  public:
-  using Adapter::Adapter;
+  using Adapter<Interface, ComInterface>::Adapter;
 
-  wmi::HRESULT NewEnum(std::shared_ptr<IUnknownObject>* enumerator) override { return NewEnumOf(com(), enumerator); }
+  wmi::HRESULT NewEnum(std::shared_ptr<IUnknownObject>* enumerator) override {
+    return NewEnumOf(this->com(), enumerator);
+  }
 
   wmi::HRESULT Count(std::int32_t* count) override {
     LONG raw = 0;
-    HRESULT hr = com()->get_Count(&raw);
+    HRESULT hr = this->com()->get_Count(&raw);
     if (SUCCEEDED(hr)) *count = raw;
     return hr;
   }
 };
+
+using PropertySetAdapter = CollectionAdapter<wmi::ISWbemPropertySet, ISWbemPropertySet>;
+using ObjectSetAdapter = CollectionAdapter<wmi::ISWbemObjectSet, ISWbemObjectSet>;
 
 class ObjectAdapter : public Adapter<wmi::ISWbemObject, ISWbemObject> {
  public:
@@ -148,20 +156,6 @@ class ObjectAdapter : public Adapter<wmi::ISWbemObject, ISWbemObject> {
     ComPtr<ISWbemPropertySet> result;
     HRESULT hr = com()->get_Properties_(result.Receive());
     if (SUCCEEDED(hr) && result) *properties = std::make_shared<PropertySetAdapter>(std::move(result));
-    return hr;
-  }
-};
-
-class ObjectSetAdapter : public Adapter<wmi::ISWbemObjectSet, ISWbemObjectSet> {
- public:
-  using Adapter::Adapter;
-
-  wmi::HRESULT NewEnum(std::shared_ptr<IUnknownObject>* enumerator) override { return NewEnumOf(com(), enumerator); }
-
-  wmi::HRESULT Count(std::int32_t* count) override {
-    LONG raw = 0;
-    HRESULT hr = com()->get_Count(&raw);
-    if (SUCCEEDED(hr)) *count = raw;
     return hr;
   }
 };
