@@ -23,6 +23,23 @@ class HardwareSources {
   virtual Text ReadDiskDriveSignature() = 0;
 };
 
+// Sources that are read by their index in kSources (0 = CpuId ... 6 =
+// DiskDriveSignature): the seven operations all forward to ReadSource.
+class IndexedHardwareSources : public HardwareSources {
+ public:
+  Text ReadCpuId() final { return ReadSource(0); }
+  Text ReadBiosVersion() final { return ReadSource(1); }
+  Text ReadBaseBoardSerial() final { return ReadSource(2); }
+  Text ReadHardDiskSerial() final { return ReadSource(3); }
+  Text ReadBiosName() final { return ReadSource(4); }
+  Text ReadBaseBoardManufacturer() final { return ReadSource(5); }
+  Text ReadDiskDriveSignature() final { return ReadSource(6); }
+
+ protected:
+  // The raw value of source `index`.
+  virtual Text ReadSource(int index) = 0;
+};
+
 struct SourceInfo {
   const char16_t* name;       // CpuId, BiosVersion, ...
   const char16_t* label;      // the log label, ending in a blank

@@ -16,7 +16,7 @@ Text LabelOf(int source) { return kSources[source].label; }
 
 // Serves recorded values; asking for a source that was not recorded ends
 // the replay.
-class RecordedSources : public HardwareSources {
+class RecordedSources : public IndexedHardwareSources {
  public:
   struct NotRecorded {
     int source;
@@ -24,18 +24,10 @@ class RecordedSources : public HardwareSources {
 
   explicit RecordedSources(const RecordedValues& values) : values_(values) {}
 
-  Text ReadCpuId() override { return Get(0); }
-  Text ReadBiosVersion() override { return Get(1); }
-  Text ReadBaseBoardSerial() override { return Get(2); }
-  Text ReadHardDiskSerial() override { return Get(3); }
-  Text ReadBiosName() override { return Get(4); }
-  Text ReadBaseBoardManufacturer() override { return Get(5); }
-  Text ReadDiskDriveSignature() override { return Get(6); }
-
   bool WasRead(int source) const { return read_[source]; }
 
- private:
-  Text Get(int source) {
+ protected:
+  Text ReadSource(int source) override {
     if (!values_[source]) throw NotRecorded{source};
     read_[source] = true;
     return *values_[source];

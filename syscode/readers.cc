@@ -34,12 +34,4 @@ Text WmiHardwareSources::ReadSource(int index) {
   return result;
 }
 
-Text WmiHardwareSources::ReadCpuId() { return ReadSource(0); }
-Text WmiHardwareSources::ReadBiosVersion() { return ReadSource(1); }
-Text WmiHardwareSources::ReadBaseBoardSerial() { return ReadSource(2); }
-Text WmiHardwareSources::ReadHardDiskSerial() { return ReadSource(3); }
-Text WmiHardwareSources::ReadBiosName() { return ReadSource(4); }
-Text WmiHardwareSources::ReadBaseBoardManufacturer() { return ReadSource(5); }
-Text WmiHardwareSources::ReadDiskDriveSignature() { return ReadSource(6); }
-
 }  // namespace syscode

@@ -13,21 +13,15 @@ namespace syscode {
 // names the property; for the readers whose source has the null-word test,
 // also when the value is exactly "NULL", "null" or "Null" after trimming.
 // Nothing is kept between calls.
-class WmiHardwareSources : public HardwareSources {
+class WmiHardwareSources : public IndexedHardwareSources {
  public:
   explicit WmiHardwareSources(wmi::ComRuntime& runtime = wmi::PlatformComRuntime()) : runtime_(runtime) {}
 
-  Text ReadCpuId() override;
-  Text ReadBiosVersion() override;
-  Text ReadBaseBoardSerial() override;
-  Text ReadHardDiskSerial() override;
-  Text ReadBiosName() override;
-  Text ReadBaseBoardManufacturer() override;
-  Text ReadDiskDriveSignature() override;
+ protected:
+  // The reader of kSources[index].
+  Text ReadSource(int index) override;
 
  private:
-  // The reader of kSources[index].
-  Text ReadSource(int index);
 
   wmi::ComRuntime& runtime_;
 };

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "fakes/fake_sources.h"
+#include "fakes/fake_view.h"
 #include "syscode/errors.h"
 
 namespace {
@@ -30,43 +30,7 @@ const std::array<Text, 7> kNoParts = {u"", u"", u"", u"", u"", u"", u""};
 
 const Text kEmptyGroups = u"     -     -     -     -     ";
 
-// Records what the logic does to the controls; the save dialog answers from
-// a script of replies (no reply left: cancel).
-class FakeView : public app::MainFormView {
- public:
-  struct Reply {
-    bool confirm;
-    Text path;
-  };
-
-  Text field;
-  int field_max_length = -1;
-  bool save_enabled = true;  // the logic must disable it itself
-  std::deque<Reply> dialog_replies;
-  std::vector<Text> dialog_offers;  // the file name offered at each opening
-  std::vector<Text> message_captions;
-  std::vector<Text> messages;
-  int close_calls = 0;
-
-  void ShowCodeField(const Text& shown, int max_length) override {
-    field = shown;
-    field_max_length = max_length;
-  }
-  void SetSaveButtonEnabled(bool enabled) override { save_enabled = enabled; }
-  bool ExecuteSaveDialog(const Text& file_name, Text* chosen_path) override {
-    dialog_offers.push_back(file_name);
-    if (dialog_replies.empty()) return false;
-    const Reply reply = dialog_replies.front();
-    dialog_replies.pop_front();
-    if (reply.confirm) *chosen_path = reply.path;
-    return reply.confirm;
-  }
-  void ShowErrorMessage(const Text& caption, const Text& message) override {
-    message_captions.push_back(caption);
-    messages.push_back(message);
-  }
-  void CloseWindow() override { ++close_calls; }
-};
+using fakes::FakeView;
 
 // Fails every Create with one error code.
 class FailingCreate : public syscode::ForwardingFileSystem {

@@ -12,7 +12,7 @@ namespace fakes {
 
 using syscode::Text;
 
-class FixedSources : public syscode::HardwareSources {
+class FixedSources : public syscode::IndexedHardwareSources {
  public:
   FixedSources() = default;
   explicit FixedSources(std::array<Text, syscode::kSourceCount> values) : values(std::move(values)) {}
@@ -20,16 +20,8 @@ class FixedSources : public syscode::HardwareSources {
   std::array<Text, syscode::kSourceCount> values;
   std::vector<int> calls;  // the source indexes read, in order
 
-  Text ReadCpuId() override { return Get(0); }
-  Text ReadBiosVersion() override { return Get(1); }
-  Text ReadBaseBoardSerial() override { return Get(2); }
-  Text ReadHardDiskSerial() override { return Get(3); }
-  Text ReadBiosName() override { return Get(4); }
-  Text ReadBaseBoardManufacturer() override { return Get(5); }
-  Text ReadDiskDriveSignature() override { return Get(6); }
-
- private:
-  Text Get(int index) {
+ protected:
+  Text ReadSource(int index) override {
     calls.push_back(index);
     return values[index];
   }

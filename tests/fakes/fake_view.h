@@ -1,7 +1,9 @@
-// The window's controls as plain state, with a scripted save dialog.
+// The window's controls as plain state: records what the logic does to
+// them; the save dialog answers from a script of replies (no reply left:
+// cancel).
 #pragma once
 
-#include <functional>
+#include <deque>
 #include <vector>
 
 #include "app/main_form.h"
@@ -10,32 +12,39 @@ namespace fakes {
 
 class FakeView : public app::MainFormView {
  public:
-  syscode::Text shown;
-  int max_length = -1;
-  bool save_enabled = true;
-  bool closed = false;
-  struct Message {
-    syscode::Text caption, text;
+  using Text = syscode::Text;
+  struct Reply {
+    bool confirm;
+    Text path;
   };
-  std::vector<Message> messages;
-  std::vector<syscode::Text> dialog_offers;  // the file name offered at each opening
-  // The dialog's answer: empty = cancelled.
-  std::function<syscode::Text()> dialog_answer = [] { return syscode::Text(); };
 
-  void ShowCodeField(const syscode::Text& text, int limit) override {
-    shown = text;
-    max_length = limit;
+  Text field;
+  int field_max_length = -1;
+  bool save_enabled = true;  // the logic must disable it itself
+  std::deque<Reply> dialog_replies;
+  std::vector<Text> dialog_offers;  // the file name offered at each opening
+  std::vector<Text> message_captions;
+  std::vector<Text> messages;
+  int close_calls = 0;
+
+  void ShowCodeField(const Text& shown, int max_length) override {
+    field = shown;
+    field_max_length = max_length;
   }
   void SetSaveButtonEnabled(bool enabled) override { save_enabled = enabled; }
-  bool ExecuteSaveDialog(const syscode::Text& file_name, syscode::Text* chosen) override {
+  bool ExecuteSaveDialog(const Text& file_name, Text* chosen_path) override {
     dialog_offers.push_back(file_name);
-    *chosen = dialog_answer();
-    return !chosen->empty();
+    if (dialog_replies.empty()) return false;
+    const Reply reply = dialog_replies.front();
+    dialog_replies.pop_front();
+    if (reply.confirm) *chosen_path = reply.path;
+    return reply.confirm;
   }
-  void ShowErrorMessage(const syscode::Text& caption, const syscode::Text& text) override {
-    messages.push_back({caption, text});
+  void ShowErrorMessage(const Text& caption, const Text& message) override {
+    message_captions.push_back(caption);
+    messages.push_back(message);
   }
-  void CloseWindow() override { closed = true; }
+  void CloseWindow() override { ++close_calls; }
 };
 
 }  // namespace fakes

@@ -58,11 +58,11 @@ TEST(FileFaultTest, EveryLogOperationOfAPressFailsInTurn) {
       EXPECT_EQ(fakes::ReadBytes("LogD.txt"), expected);
 
       ASSERT_EQ(w.view.messages.size(), 1u);
-      EXPECT_EQ(w.view.messages[0].text, u"I/O error 112.");
-      EXPECT_EQ(w.view.messages[0].caption, u"Syscode");
+      EXPECT_EQ(w.view.messages[0], u"I/O error 112.");
+      EXPECT_EQ(w.view.message_captions[0], u"Syscode");
       EXPECT_EQ(w.form.ComputerId(), u"");
       EXPECT_FALSE(w.view.save_enabled);
-      EXPECT_EQ(w.view.shown, kEmptyGroups);
+      EXPECT_EQ(w.view.field, kEmptyGroups);
       EXPECT_EQ(w.form.ExistItem(), kBitsBeforeLine[line - 1]);
 
       // The next press, with the file working again, gives the code and
@@ -85,9 +85,9 @@ TEST(FileFaultTest, LaterFailureKeepsThePreviousCodeSaveable) {
   ASSERT_EQ(w.form.ComputerId(), u"900603007249AQRXZ7MK29X31");
   w.form.Dispatch(&app::TMainForm::Button1Click);
   ASSERT_EQ(w.view.messages.size(), 1u);
-  EXPECT_EQ(w.view.messages[0].text, u"File access denied.");
+  EXPECT_EQ(w.view.messages[0], u"File access denied.");
   EXPECT_EQ(w.form.ComputerId(), u"900603007249AQRXZ7MK29X31");
-  EXPECT_EQ(w.view.shown, u"90060-30072-49AQR-XZ7MK-29X31");
+  EXPECT_EQ(w.view.field, u"90060-30072-49AQR-XZ7MK-29X31");
   EXPECT_TRUE(w.view.save_enabled);
 }
 
@@ -105,10 +105,10 @@ TEST(FileFaultTest, EveryOperationOfASaveFailsInTurn) {
     w.form.Dispatch(&app::TMainForm::Button1Click);
     ASSERT_TRUE(w.view.messages.empty());
     const Text target = syscode::FromUtf8((dir.path() / "code.txt").string());
-    w.view.dialog_answer = [&] { return target; };
+    w.view.dialog_replies.push_back({true, target});
     w.form.Dispatch(&app::TMainForm::BitBtn2Click);
     ASSERT_EQ(w.view.messages.size(), 1u);
-    EXPECT_EQ(w.view.messages[0].text, u"I/O error 32.");
+    EXPECT_EQ(w.view.messages[0], u"I/O error 32.");
     EXPECT_TRUE(w.view.save_enabled);
     EXPECT_EQ(w.form.ComputerId(), u"900603007249AQRXZ7MK29X31");
     EXPECT_EQ(w.form.SaveDialogFileName(), target);
