@@ -3,6 +3,18 @@
 # depend on a prefix left on the machine. The prefix is made on first use
 # (wineboot -i); a lock keeps parallel test jobs from making it twice.
 #
+# Debian's wineserver wrapper starts the server with no persistence (-p0): it
+# exits the moment its last program ends, and a program started in that
+# instant can connect to a server on its way out and die before main() with
+# "wine client error". Test jobs start and end programs all the time, so
+# before each program a server that stays 30 seconds after its last client is
+# started (a no-op when one already runs); every test then talks to one live
+# server. When this script starts the server it also boots the session
+# (services, plug and play, the desktop process) itself, with no output
+# attached: those processes live as long as the server, and had a test's
+# program started them they would hold the test's output pipes open, and
+# keep the test running, until the server ends.
+#
 # Usage: scripts/wine-prefix.sh PREFIX [PROGRAM [ARGS...]]
 #   Without PROGRAM only makes sure the prefix exists.
 # The exit code is the program's.
@@ -41,4 +53,12 @@ fi
 if [ $# -eq 0 ]; then
   exit 0
 fi
+# wineserver exits with 2 when a server runs already. The lock makes
+# parallel jobs wait until the session is up.
+(
+  flock 9
+  if wineserver -p30 </dev/null >/dev/null 2>&1 9>&-; then
+    wine wineboot </dev/null >/dev/null 2>&1 9>&- || true
+  fi
+) 9>"$prefix.lock"
 exec wine "$@"
