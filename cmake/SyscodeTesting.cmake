@@ -16,13 +16,23 @@ else()
 endif()
 include(GoogleTest)
 
-# syscode_add_test(NAME SOURCES... [LIBS ...]) builds one test program and
-# registers its cases with CTest.
+# syscode_add_test(NAME SOURCES... [LIBS ...] [PROPERTIES ...]) builds one
+# test program and registers its cases with CTest, each with the given test
+# properties.
 function(syscode_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${SYSCODE_GTEST_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES ENVIRONMENT "SYSCODE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+                       PROPERTIES ENVIRONMENT "SYSCODE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data" ${T_PROPERTIES})
 endfunction()
+
+# Windows keeps one running object table per session: a fake locator that one
+# test registers there is what a test in another process gets back from
+# GetActiveObject. Test programs that register the fake or look up the real
+# locator therefore never run at the same time as each other.
+set(SYSCODE_COM_SESSION_LOCK "")
+if(WIN32)
+  set(SYSCODE_COM_SESSION_LOCK RESOURCE_LOCK running_object_table)
+endif()
