@@ -179,12 +179,16 @@ ${_about}\n\
 syscode is a small Persian, right-to-left Qt window: one button reads the\n\
 hardware and shows the code, another saves it to a text file.")
 
+# The module is Python over the C API (ctypes): the same on every
+# architecture, it loads libsyscode.so.1 from libsyscode1.
 set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
-set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3, libsyscode${PROJECT_VERSION_MAJOR} (>= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_PYTHON_DESCRIPTION "Python 3 module computing the system code of a computer\n\
 ${_about}\n\
 \n\
-This package contains the Python 3 module.")
+This package contains the Python 3 module syscode, which uses the shared\n\
+library.")
 
 # Read by cpack itself: the library's dependencies from dpkg-shlibdeps.
 if(TARGET syscode_shared)
