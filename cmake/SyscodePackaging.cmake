@@ -75,7 +75,14 @@ add_custom_command(
 
 string(TIMESTAMP SYSCODE_MAN_DATE "%B %Y" UTC)
 find_program(SYSCODE_HELP2MAN help2man)
-if(TARGET syscode-cli AND SYSCODE_HELP2MAN)
+# help2man runs the freshly built program; a sanitizer build, which is never
+# packaged, does without the page.
+if(CMAKE_CXX_FLAGS MATCHES "-fsanitize")
+  set(_run_built_programs OFF)
+else()
+  set(_run_built_programs ON)
+endif()
+if(TARGET syscode-cli AND SYSCODE_HELP2MAN AND _run_built_programs)
   set(_page ${_packaging_out}/syscode-cli.1)
   add_custom_command(
     OUTPUT ${_page}.gz
@@ -88,7 +95,7 @@ if(TARGET syscode-cli AND SYSCODE_HELP2MAN)
     VERBATIM)
   list(APPEND _doc_outputs ${_page}.gz)
   install(FILES ${_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT cli)
-elseif(TARGET syscode-cli)
+elseif(TARGET syscode-cli AND _run_built_programs)
   message(STATUS "help2man not found: no man page for syscode-cli (scripts/setup --all installs it)")
 endif()
 if(TARGET syscode)

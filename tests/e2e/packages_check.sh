@@ -218,6 +218,14 @@ else
   cat "$tmp/cmake.log"; fail "example does not build with the installed CMake package"
 fi
 
+# The Python module from python3-syscode, over the installed library.
+if [[ -n ${deb[python3-syscode]:-} ]]; then
+  out=$(cd "$tmp" && LD_LIBRARY_PATH=$lib_path PYTHONPATH=$root/usr/lib/python3/dist-packages python3 -c \
+    'import syscode; print(syscode.__file__); print(syscode.version())' 2>&1)
+  [[ $out == "$root/usr/lib/python3/dist-packages/syscode.py"$'\n'"$version" ]] &&
+    ok "the installed Python module loads the installed library" || fail "the installed Python module: $out"
+fi
+
 # Removal leaves nothing behind.
 dpkg_root -P "${expected[@]}" || { cat "$tmp/dpkg.log"; fail "the packages do not remove"; }
 left=$(find "$root" -path "$root/var" -prune -o ! -type d -print)
