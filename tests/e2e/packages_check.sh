@@ -171,6 +171,9 @@ for p in "${expected[@]}"; do
   dpkg-query --admindir="$root/var/lib/dpkg" -W -f='${Status}' "$p" | grep -q 'install ok installed' || fail "$p is not installed"
 done
 
+missing=$(LD_LIBRARY_PATH=$root/$libdir ldd "$root/usr/bin/syscode" | grep 'not found')
+[[ -z $missing ]] || fail "the installed syscode lacks: $missing"
+
 # The vendor example against the installed library: shared through the
 # installed pkg-config file, static through the archive, and through the
 # installed CMake package.
