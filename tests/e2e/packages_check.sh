@@ -171,8 +171,30 @@ for p in "${expected[@]}"; do
   dpkg-query --admindir="$root/var/lib/dpkg" -W -f='${Status}' "$p" | grep -q 'install ok installed' || fail "$p is not installed"
 done
 
-missing=$(LD_LIBRARY_PATH=$root/$libdir ldd "$root/usr/bin/syscode" | grep 'not found')
-[[ -z $missing ]] || fail "the installed syscode lacks: $missing"
+# Every library an installed binary needs comes from a package it depends
+# on (libsyscode1's Depends are worked out by our own packaging code).
+declares_needs() {  # declares_needs PACKAGE FILE
+  local depends soname path owner
+  depends=$(dpkg-deb -f "${deb[$1]}" Pre-Depends Depends | sed 's/^[A-Za-z-]*: //' | tr ',|' '\n\n' |
+    sed 's/(.*//; s/:any//' | awk 'NF {print $1}')
+  while read -r soname; do
+    # "soname => path (address)", or "path (address)" for the loader
+    path=$(LD_LIBRARY_PATH=$root/$libdir ldd "$2" | awk -v s="$soname" '
+      $1 == s && $2 == "=>" {print $3; exit}
+      $1 ~ ("/" s "$") {print $1; exit}')
+    if [[ -z $path || $path == not ]]; then fail "$1: $2 needs $soname, which is not found"; continue; fi
+    if [[ $path == "$root"/* ]]; then
+      owner=$(for p in "${expected[@]}"; do contents "$p" | grep -qxF "${path#"$root"/}" && echo "$p"; done)
+    else
+      owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(realpath "$path")" 2>/dev/null)
+      owner=$(sed -n '1s/[:,].*//p' <<<"$owner")
+    fi
+    grep -qxF "$owner" <<<"$depends" || fail "$1: $soname (from ${owner:-no package}) is not in its Depends"
+  done < <(readelf -d "$2" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+}
+declares_needs libsyscode1 "$root/$libdir/libsyscode.so.$version"
+declares_needs syscode-cli "$root/usr/bin/syscode-cli"
+declares_needs syscode "$root/usr/bin/syscode"
 
 # The vendor example against the installed library: shared through the
 # installed pkg-config file, static through the archive, and through the
