@@ -125,6 +125,32 @@ while(_packages)
           DESTINATION ${_docdir} COMPONENT ${_component} EXCLUDE_FROM_ALL)
   list(APPEND CPACK_COMPONENTS_ALL ${_component})
 endwhile()
+# A stripped install also drops the compiler's .comment and .note notes
+# from the programs and the shared library, as Debian's dh_strip does (the
+# install rules strip only the debug information).
+if(CMAKE_STRIP)
+  foreach(_item "syscode-cli;cli;${CMAKE_INSTALL_BINDIR}" "syscode;window;${CMAKE_INSTALL_BINDIR}"
+                "syscode_shared;library;${CMAKE_INSTALL_LIBDIR}")
+    list(GET _item 0 _target)
+    list(GET _item 1 _component)
+    list(GET _item 2 _dir)
+    if(TARGET ${_target})
+      install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+          set(_file \"${_dir}/$<TARGET_FILE_NAME:${_target}>\")
+          if(NOT IS_ABSOLUTE \"\${_file}\")
+            set(_file \"\${CMAKE_INSTALL_PREFIX}/\${_file}\")
+          endif()
+          execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                                  \"\$ENV{DESTDIR}\${_file}\" RESULT_VARIABLE _rc)
+          if(NOT _rc EQUAL 0)
+            message(FATAL_ERROR \"stripping \${_file} failed\")
+          endif()
+        endif()" COMPONENT ${_component})
+    endif()
+  endforeach()
+endif()
+
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/syscode-cli COMPONENT cli)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/syscode COMPONENT window)
 
