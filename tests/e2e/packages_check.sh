@@ -43,7 +43,7 @@ rm -rf "$native/packages" "$mingw/packages"
 
 # ---- the split -------------------------------------------------------------
 expected=(libsyscode1 libsyscode-dev syscode-cli syscode)
-if grep -qs 'CMAKE_INSTALL_COMPONENT STREQUAL "python"' $(find "$native" -name cmake_install.cmake); then
+if find "$native" -name cmake_install.cmake -exec grep -qs 'CMAKE_INSTALL_COMPONENT STREQUAL "python"' {} + ; then
   expected+=(python3-syscode)
 fi
 declare -A deb
@@ -101,9 +101,10 @@ lacks syscode-cli 'usr/lib/|\.desktop$|usr/bin/syscode$'
 has syscode usr/bin/syscode usr/share/man/man1/syscode.1.gz usr/share/applications/syscode.desktop \
   usr/share/icons/hicolor/48x48/apps/syscode.png
 lacks syscode 'usr/lib/|usr/bin/syscode-cli'
-dpkg-deb -f "${deb[syscode]}" Recommends | grep -q 'fonts-dejavu-core' &&
-  dpkg-deb -f "${deb[syscode]}" Recommends | grep -q 'fonts-liberation2' ||
-  fail "syscode does not recommend fonts-dejavu-core and fonts-liberation2"
+recommends=$(dpkg-deb -f "${deb[syscode]}" Recommends)
+for font in fonts-dejavu-core fonts-liberation2; do
+  grep -qw -- "$font" <<<"$recommends" || fail "syscode does not recommend $font"
+done
 dpkg-deb -f "${deb[libsyscode-dev]}" Depends | grep -qF "libsyscode1 (= $debver)" ||
   fail "libsyscode-dev does not depend on libsyscode1 (= $debver)"
 for p in "${expected[@]}"; do
@@ -141,7 +142,7 @@ fi
 # ---- headless: syscode-cli pulls in no Qt ----------------------------------
 cli_relations=$(dpkg-deb -f "${deb[syscode-cli]}" Pre-Depends Depends Recommends)
 if grep -Eiq 'qt|syscode\b|fonts-' <<<"$cli_relations"; then fail "syscode-cli depends on: $cli_relations"; fi
-closure=$(dpkg-deb -f "${deb[syscode-cli]}" Depends | tr ',|' '\n\n' | sed 's/(.*//; s/:any//' | awk 'NF {print $1}' |
+closure=$(dpkg-deb -f "${deb[syscode-cli]}" Depends | sed 's/[,|]/\n/g' | sed 's/(.*//; s/:any//' | awk 'NF {print $1}' |
   xargs apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
     --no-replaces --no-enhances 2>/dev/null | grep -v '^ ' | sort -u)
 [[ -n $closure ]] || fail "apt-cache depends gave nothing for syscode-cli's Depends"
@@ -163,7 +164,7 @@ else
   cat "$tmp/dpkg.log"; fail "syscode-cli does not install alone"
 fi
 out=$("$root/usr/bin/syscode-cli" --version) || fail "the installed syscode-cli --version failed"
-[[ $out == "syscode-cli $version" ]] && ok "installed syscode-cli --version: $out" || fail "syscode-cli --version printed: $out"
+if [[ $out == "syscode-cli $version" ]]; then ok "installed syscode-cli --version: $out"; else fail "syscode-cli --version printed: $out"; fi
 dpkg_root -P syscode-cli || { cat "$tmp/dpkg.log"; fail "syscode-cli does not remove"; }
 
 if dpkg_root -i "${deb[@]}"; then ok "all packages install"; else cat "$tmp/dpkg.log"; die "the packages do not install"; fi
@@ -175,7 +176,7 @@ done
 # on (libsyscode1's Depends are worked out by our own packaging code).
 declares_needs() {  # declares_needs PACKAGE FILE
   local depends soname path owner
-  depends=$(dpkg-deb -f "${deb[$1]}" Pre-Depends Depends | sed 's/^[A-Za-z-]*: //' | tr ',|' '\n\n' |
+  depends=$(dpkg-deb -f "${deb[$1]}" Pre-Depends Depends | sed 's/^[A-Za-z-]*: //; s/[,|]/\n/g' |
     sed 's/(.*//; s/:any//' | awk 'NF {print $1}')
   while read -r soname; do
     # "soname => path (address)", or "path (address)" for the loader
@@ -205,24 +206,28 @@ want="recorded press: 900603007249AQRXZ7MK29X31"
 run_example() {  # run_example HOW PROGRAM
   local out
   if ! out=$(LD_LIBRARY_PATH=$lib_path "$2"); then fail "example ($1) failed"; return; fi
-  grep -Eq '^this machine: [0-9A-Z]{4}([0-9A-Z]{21})?$' <<<"$out" && grep -qxF "$want" <<<"$out" &&
-    ok "example ($1) built against the installed packages works" || fail "example ($1) printed: $out"
+  if grep -Eq '^this machine: [0-9A-Z]{4}([0-9A-Z]{21})?$' <<<"$out" && grep -qxF "$want" <<<"$out"; then
+    ok "example ($1) built against the installed packages works"
+  else
+    fail "example ($1) printed: $out"
+  fi
 }
 export PKG_CONFIG_LIBDIR=$lib_path/pkgconfig PKG_CONFIG_PATH=
-pc_flags=$(pkg-config --cflags --libs syscode) || fail "pkg-config finds no installed syscode"
+read -ra pc_flags <<<"$(pkg-config --cflags --libs syscode)" || fail "pkg-config finds no installed syscode"
+read -ra pc_cflags <<<"$(pkg-config --cflags syscode)"
+read -ra pc_static_libs <<<"$(pkg-config --libs-only-l --static syscode | sed 's/-lsyscode//')"
 pc_include=$(realpath -m "$(pkg-config --variable=includedir syscode)")
 pc_libdir=$(realpath -m "$(pkg-config --variable=libdir syscode)")
 [[ $pc_include == "$root/usr/include" && $pc_libdir == "$lib_path" ]] ||
   fail "the installed syscode.pc points to $pc_include and $pc_libdir"
-if cc -Wall -Wextra -Werror -std=c99 "$example" $pc_flags -o "$tmp/example_shared"; then
+if cc -Wall -Wextra -Werror -std=c99 "$example" "${pc_flags[@]}" -o "$tmp/example_shared"; then
   LD_LIBRARY_PATH=$lib_path ldd "$tmp/example_shared" | grep -qF "libsyscode.so.1 => $lib_path/libsyscode.so.1" ||
     fail "example does not load the installed libsyscode.so.1"
   run_example shared "$tmp/example_shared"
 else
   fail "example does not build with the installed pkg-config file"
 fi
-if cc -std=c99 "$example" $(pkg-config --cflags syscode) "$lib_path/libsyscode.a" \
-     $(pkg-config --libs-only-l --static syscode | sed 's/-lsyscode//') -o "$tmp/example_static"; then
+if cc -std=c99 "$example" "${pc_cflags[@]}" "$lib_path/libsyscode.a" "${pc_static_libs[@]}" -o "$tmp/example_static"; then
   run_example static "$tmp/example_static"
 else
   fail "example does not build with the installed static library"
@@ -247,14 +252,17 @@ fi
 if [[ -n ${deb[python3-syscode]:-} ]]; then
   out=$(cd "$tmp" && LD_LIBRARY_PATH=$lib_path PYTHONPATH=$root/usr/lib/python3/dist-packages python3 -c \
     'import syscode; print(syscode.__file__); print(syscode.version())' 2>&1)
-  [[ $out == "$root/usr/lib/python3/dist-packages/syscode.py"$'\n'"$version" ]] &&
-    ok "the installed Python module loads the installed library" || fail "the installed Python module: $out"
+  if [[ $out == "$root/usr/lib/python3/dist-packages/syscode.py"$'\n'"$version" ]]; then
+    ok "the installed Python module loads the installed library"
+  else
+    fail "the installed Python module: $out"
+  fi
 fi
 
 # Removal leaves nothing behind.
 dpkg_root -P "${expected[@]}" || { cat "$tmp/dpkg.log"; fail "the packages do not remove"; }
 left=$(find "$root" -path "$root/var" -prune -o ! -type d -print)
-[[ -z $left ]] && ok "removal leaves no file" || fail "left after removal: $left"
+if [[ -z $left ]]; then ok "removal leaves no file"; else fail "left after removal: $left"; fi
 
 # ---- the Windows zip -------------------------------------------------------
 top=syscode-$version-windows-x64
@@ -263,7 +271,7 @@ zip=$mingw/packages/$top.zip
 printf '  %-50s %8d bytes\n' "$(basename "$zip")" "$(stat -c %s "$zip")"
 entries=$(unzip -Z1 "$zip")
 outside=$(grep -v "^$top/" <<<"$entries" || true)
-[[ -z $outside ]] && ok "zip: every entry in $top/" || fail "zip entries outside $top/: $outside"
+if [[ -z $outside ]]; then ok "zip: every entry in $top/"; else fail "zip entries outside $top/: $outside"; fi
 for f in syscode.exe syscode-cli.exe README.md LICENSE THIRD-PARTY-NOTICES.txt include/syscode/syscode.h; do
   grep -qxF "$top/$f" <<<"$entries" || fail "zip lacks $top/$f"
 done
@@ -280,15 +288,17 @@ allowed=$(sed -n '/^set(allowed/,/)/p' "$src/tests/windows/check_dll_imports.cma
 [[ -n $allowed ]] || die "no list of system DLLs in tests/windows/check_dll_imports.cmake"
 while IFS= read -r -d '' binary; do
   name=${binary#"$tmp/zip/"}
-  imports=$(x86_64-w64-mingw32-objdump -p "$binary" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
+  imports=$(x86_64-w64-mingw32-objdump -p "$binary" | sed -n 's/^\s*DLL Name: //p' | tr '[:upper:]' '[:lower:]')
   [[ -n $imports ]] || fail "$name: no imports read"
   bad=$(grep -vxF -f <(echo "$allowed") <<<"$imports" || true)
-  [[ -z $bad ]] && ok "$name imports only system DLLs: $(echo $imports)" || fail "$name imports $(echo $bad)"
+  if [[ -z $bad ]]; then ok "$name imports only system DLLs: ${imports//$'\n'/ }"; else fail "$name imports ${bad//$'\n'/ }"; fi
 done < <(find "$tmp/zip" -type f \( -iname '*.exe' -o -iname '*.dll' \) -print0)
 
 cli=$tmp/zip/$top/syscode-cli.exe
-strings -el "$cli" | grep -qx 'syscode-cli.exe' && strings -el "$cli" | grep -qx "$version" ||
+resource_strings=$(strings -el "$cli")
+if ! grep -qx 'syscode-cli.exe' <<<"$resource_strings" || ! grep -qxF "$version" <<<"$resource_strings"; then
   fail "syscode-cli.exe has no version resource"
+fi
 strings "$cli" | grep -q 'requestedExecutionLevel level="asInvoker"' || fail "syscode-cli.exe has no manifest"
 
 if ((failures)); then
