@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the release packages and checks them as a packager would:
-#   - the Debian packages: the expected split, lintian -I -E --pedantic with
+#   - the Debian packages: the expected split, every file of a plain install
+#     in some package, lintian -I -E --pedantic with
 #     no error or warning that packaging/debian/lintian-overrides does not
 #     explain, the symbols file against the library, an install into a
 #     throw-away root (dpkg --root over a copy of this machine's package
@@ -114,6 +115,14 @@ for p in "${expected[@]}"; do
     [[ $synopsis != "$(dpkg-deb -f "${deb[$q]}" Description | head -1)" ]] || fail "$p and $q share the synopsis"
   done
 done
+
+# Whatever a plain install gives is in some package: an install rule
+# without a component, or with one no package takes, would be lost.
+cmake --install "$native" --prefix "$tmp/plain/usr" >/dev/null || fail "cmake --install $native failed"
+(cd "$tmp/plain" && find . ! -type d | sed 's|^\./||' | sort) >"$tmp/plain.list"
+for p in "${expected[@]}"; do contents "$p"; done | sort -u >"$tmp/packaged.list"
+unpackaged=$(comm -23 "$tmp/plain.list" "$tmp/packaged.list")
+if [[ -z $unpackaged ]]; then ok "every installed file is in a package"; else fail "installed but in no package: ${unpackaged//$'\n'/ }"; fi
 
 dpkg-deb --ctrl-tarfile "${deb[libsyscode1]}" | tar -t | sed 's|^\./||' >"$tmp/control-files"
 for f in shlibs symbols triggers; do grep -qx "$f" "$tmp/control-files" || fail "libsyscode1 has no $f control file"; done
