@@ -284,6 +284,11 @@ if [[ -z $outside ]]; then ok "zip: every entry in $top/"; else fail "zip entrie
 for f in syscode.exe syscode-cli.exe README.md LICENSE THIRD-PARTY-NOTICES.txt include/syscode/syscode.h; do
   grep -qxF "$top/$f" <<<"$entries" || fail "zip lacks $top/$f"
 done
+# Whatever a plain install of the Windows build gives is in the zip.
+cmake --install "$mingw" --prefix "$tmp/plain-windows" >/dev/null || fail "cmake --install $mingw failed"
+unzipped=$(sed -n "s|^$top/||p" <<<"$entries" | grep -v '/$' | sort)
+unpackaged=$(cd "$tmp/plain-windows" && find . ! -type d | sed 's|^\./||' | sort | comm -23 - <(echo "$unzipped"))
+if [[ -z $unpackaged ]]; then ok "zip: every installed file is in it"; else fail "installed but not in the zip: ${unpackaged//$'\n'/ }"; fi
 # The library as a DLL, with its import library, once the build makes one.
 for dll in "$mingw"/bin/*syscode*.dll; do
   [[ -e $dll ]] || continue
