@@ -35,13 +35,12 @@ if(WIN32)
           DESTINATION . COMPONENT documentation)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME windows-x64)
-  # All components in one archive under one top-level folder (the plain
-  # CPACK_INCLUDE_TOPLEVEL_DIRECTORY is ignored for component installs).
-  # syscode.exe is installed without a component, hence "Unspecified".
+  # Every component (syscode.exe has none: "Unspecified") in one archive
+  # under one top-level folder; the plain CPACK_INCLUDE_TOPLEVEL_DIRECTORY
+  # is ignored for component installs.
   set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
   set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
   set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
-  set(CPACK_COMPONENTS_ALL Unspecified cli development documentation)
   include(CPack)
   return()
 endif()
