@@ -21,8 +21,7 @@ RootHint AccessRootHint(const std::vector<syscode::SourceAccess>& unreadable) {
   };
 }
 
-Text AccessNote(const syscode::PressTrace& press, const std::vector<syscode::SourceAccess>& unreadable,
-                bool all) {
+Text AccessNote(const syscode::PressTrace& press, const std::vector<syscode::SourceAccess>& unreadable, bool all) {
   Text out;
   const auto limits = syscode::PrivilegeLimitsOfPress(press, unreadable);
   if (!limits.empty()) {

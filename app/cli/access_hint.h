@@ -26,8 +26,7 @@ RootHint AccessRootHint(const std::vector<syscode::SourceAccess>& unreadable);
 // line for each read source that could not be read for another reason
 // ("syscode-cli: note: DiskDriveSignature could not be read (operation not
 // permitted)"), which root would not lift.
-Text AccessNote(const syscode::PressTrace& press, const std::vector<syscode::SourceAccess>& unreadable,
-                bool all);
+Text AccessNote(const syscode::PressTrace& press, const std::vector<syscode::SourceAccess>& unreadable, bool all);
 
 // The "access" field of --json: {"root_may_differ": bool, "unreadable":
 // [{"name", "needs_root", "reason"}, ...]} over the sources the press read.

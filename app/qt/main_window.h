@@ -69,9 +69,7 @@ class ReadRecorder final : public syscode::HardwareSources {
   Text ReadBaseBoardSerial() override { return Note(2, &syscode::HardwareSources::ReadBaseBoardSerial); }
   Text ReadHardDiskSerial() override { return Note(3, &syscode::HardwareSources::ReadHardDiskSerial); }
   Text ReadBiosName() override { return Note(4, &syscode::HardwareSources::ReadBiosName); }
-  Text ReadBaseBoardManufacturer() override {
-    return Note(5, &syscode::HardwareSources::ReadBaseBoardManufacturer);
-  }
+  Text ReadBaseBoardManufacturer() override { return Note(5, &syscode::HardwareSources::ReadBaseBoardManufacturer); }
   Text ReadDiskDriveSignature() override { return Note(6, &syscode::HardwareSources::ReadDiskDriveSignature); }
 
  private:

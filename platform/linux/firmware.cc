@@ -33,8 +33,7 @@ std::optional<std::string> AcpiBiosVersion(const SourceTree& tree) {
 }
 
 bool AllDigits(const std::string& text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 // SMBIOS dates are "MM/DD/YYYY" (or "MM/DD/YY", meaning 19YY); WMI gives

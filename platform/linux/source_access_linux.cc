@@ -47,8 +47,8 @@ std::vector<syscode::SourceAccess> UnreadableSources(const MachineSources& sourc
     const int error = sources.probe->OpenError(path);
     if (error == 0 || error == ENOENT || error == ENOTDIR) return;  // readable, or simply absent
     const bool needs_privilege = error == EACCES && !privileged;
-    auto same = std::find_if(found.begin(), found.end(),
-                             [&](const syscode::SourceAccess& a) { return a.source == source; });
+    auto same =
+        std::find_if(found.begin(), found.end(), [&](const syscode::SourceAccess& a) { return a.source == source; });
     if (same == found.end()) {
       found.push_back({source, needs_privilege, OpenErrorText(error)});
     } else if (needs_privilege && !same->needs_privilege) {

@@ -18,9 +18,8 @@ syscode::PressTrace UserPress(int sources_read) {
   return press;
 }
 
-const std::vector<SourceAccess> kUnreadable = {{1, true, u"permission denied"},
-                                               {2, true, u"permission denied"},
-                                               {6, false, u"operation not permitted"}};
+const std::vector<SourceAccess> kUnreadable = {
+    {1, true, u"permission denied"}, {2, true, u"permission denied"}, {6, false, u"operation not permitted"}};
 
 TEST(AccessHintTest, ANoteNamesTheSourcesRootCouldReadWhenThePressReadThem) {
   EXPECT_EQ(syscode::ToUtf8(cli::AccessNote(UserPress(6), kUnreadable, false)),

@@ -111,8 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {"BFEBFBFF000906EA", "ALASKA - 1072009", "Default string", nullptr, nullptr, nullptr, nullptr},
                 "B0060900701AET9002NIRTSG0"},
         Machine{"desktop-nvme-user",
-                {"BFEBFBFF000906EA", "", "NULL", "WD-WCC4M1ABCDEF", "F12", "Gigabyte Technology Co., Ltd.",
-                 nullptr},
+                {"BFEBFBFF000906EA", "", "NULL", "WD-WCC4M1ABCDEF", "F12", "Gigabyte Technology Co., Ltd.", nullptr},
                 "10060900BA1AEGFEDCTLOCYD5"},
         // A Lenovo laptop with one SATA disk (legacy boot).
         Machine{"laptop-sata",
@@ -123,14 +122,14 @@ INSTANTIATE_TEST_SUITE_P(
         // A Dell laptop with one NVMe drive that has an NGUID and an EUI-64:
         // root reads three parts before the disk; a user reaches the
         // NGUID.
-        Machine{"laptop-nvme",
-                {"BFEBFBFF000806C1", "DELL   - 20170001", "/9QX4K53/CNCMC0012A00B7/", nullptr, nullptr, nullptr,
-                 nullptr},
-                "B00608007101C11000B00A270"},
-        Machine{"laptop-nvme-user",
-                {"BFEBFBFF000806C1", "", "NULL", "E823_8FA6_BF53_0001_001B_448B_4A12_C3D4.", "3.4.0",
-                 "Dell Inc.", nullptr},
-                "1006080021A1CD4D3CNILLEC5"},
+        Machine{
+            "laptop-nvme",
+            {"BFEBFBFF000806C1", "DELL   - 20170001", "/9QX4K53/CNCMC0012A00B7/", nullptr, nullptr, nullptr, nullptr},
+            "B00608007101C11000B00A270"},
+        Machine{
+            "laptop-nvme-user",
+            {"BFEBFBFF000806C1", "", "NULL", "E823_8FA6_BF53_0001_001B_448B_4A12_C3D4.", "3.4.0", "Dell Inc.", nullptr},
+            "1006080021A1CD4D3CNILLEC5"},
         // KVM with SeaBIOS: SMBIOS 2.8, no base board, a QEMU SATA disk.
         Machine{"kvm-seabios",
                 {"178BFBFF00A20F10", "BOCHS  - 1", "", "QM00001", "Default System BIOS", nullptr, nullptr},
@@ -138,8 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
         // KVM with SeaBIOS and only an SMBIOS 3.0 entry point: Windows sees
         // no SMBIOS, so no base board; a QEMU NVMe drive with an EUI-64.
         Machine{"kvm-seabios-sm3",
-                {"BFEBFBFF00090672", "BOCHS  - 1", "", "5254_0000_0000_0001.", "Default System BIOS", nullptr,
-                 nullptr},
+                {"BFEBFBFF00090672", "BOCHS  - 1", "", "5254_0000_0000_0001.", "Default System BIOS", nullptr, nullptr},
                 "1006090000027T1000OIBMES3"},
         Machine{"kvm-seabios-sm3-user",
                 {"BFEBFBFF00090672", "", "NULL", "5254_0000_0000_0001.", "Default System BIOS", nullptr, nullptr},
@@ -147,8 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
         // OVMF (UEFI) with an SMBIOS 3.0 entry point and a base board; a
         // virtio disk.
         Machine{"ovmf-vm",
-                {"178BFBFF00A00F11", "BOCHS  - 1", "CTS-BB-000731", "system-disk-0731", nullptr, nullptr,
-                 nullptr},
+                {"178BFBFF00A00F11", "BOCHS  - 1", "CTS-BB-000731", "system-disk-0731", nullptr, nullptr, nullptr},
                 "900F00A000B11I1370370KS11"},
         Machine{"ovmf-vm-user",
                 {"178BFBFF00A00F11", "", "NULL", "system-disk-0731", "0.0.0", "Contoso Ltd.", nullptr},
@@ -157,10 +154,10 @@ INSTANTIATE_TEST_SUITE_P(
         Machine{"server-multipath",
                 {"BFEBFBFF000606A6", "SUPERM - 1072009", "HM21BS012345", nullptr, nullptr, nullptr, nullptr},
                 "B00606007016AS90024321050"},
-        Machine{"server-multipath-user",
-                {"BFEBFBFF000606A6", "", "NULL", "3634_4730_52B0_2187_0025_3845_0012_3ABC.", "1.4b",
-                 "Supermicro", nullptr},
-                "100606002106AECBA3RCIMRO5"},
+        Machine{
+            "server-multipath-user",
+            {"BFEBFBFF000606A6", "", "NULL", "3634_4730_52B0_2187_0025_3845_0012_3ABC.", "1.4b", "Supermicro", nullptr},
+            "100606002106AECBA3RCIMRO5"},
         // A laptop with an SD card in a PCI reader beside its NVMe drive,
         // and a board serial too short to count: root reaches the disk.
         Machine{"laptop-sd-nvme",
@@ -203,12 +200,10 @@ TEST_P(UserRun, ThatDiffersFromRootKnowsASourceRootCouldReadWasKeptFromIt) {
                   .empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Captures, UserRun,
-                         ::testing::Values(UserView{"this-machine-user", "this-machine"},
-                                           UserView{"desktop-nvme-user", "desktop-nvme"},
-                                           UserView{"laptop-nvme-user", "laptop-nvme"},
-                                           UserView{"kvm-seabios-sm3-user", "kvm-seabios-sm3"},
-                                           UserView{"ovmf-vm-user", "ovmf-vm"},
-                                           UserView{"server-multipath-user", "server-multipath"}));
+INSTANTIATE_TEST_SUITE_P(
+    Captures, UserRun,
+    ::testing::Values(UserView{"this-machine-user", "this-machine"}, UserView{"desktop-nvme-user", "desktop-nvme"},
+                      UserView{"laptop-nvme-user", "laptop-nvme"}, UserView{"kvm-seabios-sm3-user", "kvm-seabios-sm3"},
+                      UserView{"ovmf-vm-user", "ovmf-vm"}, UserView{"server-multipath-user", "server-multipath"}));
 
 }  // namespace

@@ -34,26 +34,22 @@ std::vector<std::string> UserView(const std::string& machine) {
 }
 
 TEST(SourceAccessTest, AUserIsToldOfWhatRootCouldReadAndOfNothingAbsent) {
-  EXPECT_EQ(UserView("desktop-nvme-user"),
-            (std::vector<std::string>{"BiosVersion:root:permission denied",
-                                      "BaseBordSerialNumber:root:permission denied",
-                                      "DiskDriveSignature:root:permission denied"}));
+  EXPECT_EQ(UserView("desktop-nvme-user"), (std::vector<std::string>{"BiosVersion:root:permission denied",
+                                                                     "BaseBordSerialNumber:root:permission denied",
+                                                                     "DiskDriveSignature:root:permission denied"}));
   // No SMBIOS at all: no board serial to miss.
-  EXPECT_EQ(UserView("this-machine-user"),
-            (std::vector<std::string>{"BiosVersion:root:permission denied",
-                                      "DiskDriveSignature:root:permission denied"}));
+  EXPECT_EQ(UserView("this-machine-user"), (std::vector<std::string>{"BiosVersion:root:permission denied",
+                                                                     "DiskDriveSignature:root:permission denied"}));
   // A legacy boot with SMBIOS: the entry point root may read decides whether
   // Windows shows the base board at all, so both board sources depend on it.
   EXPECT_EQ(UserView("kvm-seabios-sm3-user"),
-            (std::vector<std::string>{"BiosVersion:root:permission denied",
-                                      "BaseBordSerialNumber:root:permission denied",
-                                      "BaseBordManufacturer:root:permission denied",
-                                      "DiskDriveSignature:root:permission denied"}));
+            (std::vector<std::string>{
+                "BiosVersion:root:permission denied", "BaseBordSerialNumber:root:permission denied",
+                "BaseBordManufacturer:root:permission denied", "DiskDriveSignature:root:permission denied"}));
   // Under UEFI the entry point decides nothing.
-  EXPECT_EQ(UserView("ovmf-vm-user"),
-            (std::vector<std::string>{"BiosVersion:root:permission denied",
-                                      "BaseBordSerialNumber:root:permission denied",
-                                      "DiskDriveSignature:root:permission denied"}));
+  EXPECT_EQ(UserView("ovmf-vm-user"), (std::vector<std::string>{"BiosVersion:root:permission denied",
+                                                                "BaseBordSerialNumber:root:permission denied",
+                                                                "DiskDriveSignature:root:permission denied"}));
   // Nothing unreadable: nothing listed.
   EXPECT_EQ(UserView("no-dmi"), std::vector<std::string>{});
   EXPECT_EQ(UserView("laptop-sata"), std::vector<std::string>{});
@@ -70,8 +66,8 @@ TEST(SourceAccessTest, WhatRootItselfCannotReadIsNoCaseForRoot) {
   for (const auto& access : UnreadableSources(CaptureSources("desktop-nvme-user"), true)) {
     EXPECT_FALSE(access.needs_privilege) << syscode::ToUtf8(syscode::kSources[access.source].name);
   }
-  EXPECT_TRUE(UnreadableSources(wmi::linux_layer::MachineSources{CaptureRoot("desktop-nvme-user"), nullptr}, false)
-                  .empty());
+  EXPECT_TRUE(
+      UnreadableSources(wmi::linux_layer::MachineSources{CaptureRoot("desktop-nvme-user"), nullptr}, false).empty());
 }
 
 TEST(SourceAccessTest, OnlyTheSourcesAPressReadCount) {

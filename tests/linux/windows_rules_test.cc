@@ -50,8 +50,7 @@ TEST(NvmeSerialTest, NamespaceIdsTakeWindowsFormWithTheBytesInTheirOrder) {
   // order as well: Samsung's OUI 002538 leads the EUI-64, WD's 001B44 stands
   // at bytes 8-10 of the NGUID in public Windows dumps.
   EXPECT_EQ(WindowsNamespaceIdForm("00 25 38 46 31 40 f1 1c"), "0025_3846_3140_F11C.");
-  EXPECT_EQ(WindowsNamespaceIdForm("e8238fa6-bf53-0001-001b-448b48e333e0"),
-            "E823_8FA6_BF53_0001_001B_448B_48E3_33E0.");
+  EXPECT_EQ(WindowsNamespaceIdForm("e8238fa6-bf53-0001-001b-448b48e333e0"), "E823_8FA6_BF53_0001_001B_448B_48E3_33E0.");
   EXPECT_EQ(WindowsNamespaceIdForm("0025384631 40F11C"), "0025_3846_3140_F11C.");
   EXPECT_EQ(WindowsNamespaceIdForm("00 00 00 00 00 00 00 00"), std::nullopt);  // zero: no identifier
   EXPECT_EQ(WindowsNamespaceIdForm("00 25 38 46 31 40 f1"), std::nullopt);     // 7 bytes
@@ -76,8 +75,7 @@ TEST(NvmeSerialTest, NguidBeforeEuiBeforeTheControllerSerial) {
 TEST(NvmeSerialTest, CapturedDrivesReportTheirNamespaceIds) {
   EXPECT_EQ(Value("laptop-nvme", u"Win32_PhysicalMedia", 0, u"SerialNumber"),
             "E823_8FA6_BF53_0001_001B_448B_4A12_C3D4.");
-  EXPECT_EQ(Value("laptop-nvme", u"Win32_DiskDrive", 0, u"SerialNumber"),
-            "E823_8FA6_BF53_0001_001B_448B_4A12_C3D4.");
+  EXPECT_EQ(Value("laptop-nvme", u"Win32_DiskDrive", 0, u"SerialNumber"), "E823_8FA6_BF53_0001_001B_448B_4A12_C3D4.");
   EXPECT_EQ(Value("kvm-seabios-sm3", u"Win32_PhysicalMedia", 0, u"SerialNumber"), "5254_0000_0000_0001.");
   EXPECT_EQ(Value("laptop-sd-nvme", u"Win32_PhysicalMedia", 0, u"SerialNumber"), "ACE4_2E00_15A3_C721.");
 }
@@ -89,8 +87,7 @@ TEST(MultipathTest, TheSubsystemHeadIsTheDriveAndItsPathsAreNot) {
   EXPECT_EQ(Value("server-multipath", u"Win32_PhysicalMedia", 0, u"SerialNumber"),
             "3634_4730_52B0_2187_0025_3845_0012_3ABC.");
   // Model and partitions through the subsystem and the head.
-  EXPECT_EQ(Value("server-multipath", u"Win32_DiskDrive", 0, u"Model"),
-            "SAMSUNG MZWLJ3T8HBLS-00007              ");
+  EXPECT_EQ(Value("server-multipath", u"Win32_DiskDrive", 0, u"Model"), "SAMSUNG MZWLJ3T8HBLS-00007              ");
   EXPECT_EQ(Value("server-multipath", u"Win32_DiskDrive", 0, u"Partitions"), "2");
   EXPECT_EQ(Value("server-multipath", u"Win32_DiskDrive", 0, u"InterfaceType"), "SCSI");
   EXPECT_EQ(Count("server-multipath", u"Win32_DiskDrive"), 1u);
