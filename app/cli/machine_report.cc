@@ -1,0 +1,138 @@
+// This machine's code through the WMI readers, with the reason for every
+// source (--sources, --json), and the press's lines in a log (--log).
+#include <filesystem>
+#include <memory>
+
+#include "app/cli/commands.h"
+#include "app/cli/console.h"
+#include "app/cli/report.h"
+#include "syscode/code_assembly.h"
+#include "syscode/diagnostic_log.h"
+#include "syscode/errors.h"
+#include "syscode/file_system.h"
+#include "syscode/readers.h"
+
+#ifdef _WIN32
+#include <objbase.h>
+#else
+#include <unistd.h>
+
+#include "platform/linux/hardware_classes.h"
+#endif
+
+namespace cli {
+
+namespace {
+
+// Every WMI query runs in a COM apartment of the calling thread, as in the
+// window; elsewhere there is nothing to set up.
+class ComApartment {
+ public:
+#ifdef _WIN32
+  ComApartment() : initialized_(SUCCEEDED(::CoInitialize(nullptr))) {}
+  ~ComApartment() {
+    if (initialized_) ::CoUninitialize();
+  }
+
+ private:
+  bool initialized_;
+#endif
+};
+
+// On Linux, an ordinary user cannot read some sources (ACPI tables, the board
+// serial, the first disk sector); the layer tells these from absent ones.
+RootHint LinuxRootHint() {
+#ifdef _WIN32
+  return nullptr;
+#else
+  if (!RunsWithoutRoot()) return nullptr;
+  return [](int source) {
+    const syscode::SourceInfo& info = syscode::kSources[source];
+    return wmi::linux_layer::SourceUnreadable(info.wmi_class, info.property,
+                                              wmi::linux_layer::LiveMachineSources());
+  };
+#endif
+}
+
+// Keeps what each reader saw.
+class DetailRecorder : public syscode::ReaderObserver {
+ public:
+  explicit DetailRecorder(syscode::PressFacts& press) : press_(press) {}
+  void SourceRead(int index, const syscode::ReaderDetail& detail) override { press_.details[index] = detail; }
+
+ private:
+  syscode::PressFacts& press_;
+};
+
+// Why the log file could not be written, as the file system tells it; the
+// window's message (from the error code alone) cannot say that a folder is
+// missing. Empty when nothing more is known.
+Text RealReason([[maybe_unused]] const Text& file, [[maybe_unused]] int code) {
+#ifdef _WIN32
+  return Text();
+#else
+  namespace fs = std::filesystem;
+  const fs::path path(syscode::ToUtf8(file));
+  fs::path folder = path.parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ec;
+  const Text shown_folder = syscode::FromUtf8(folder.string());
+  if (!fs::exists(folder, ec)) return u"the folder " + shown_folder + u" does not exist";
+  if (!fs::is_directory(folder, ec)) return shown_folder + u" is not a folder";
+  const fs::file_status status = fs::status(path, ec);
+  if (fs::is_directory(status)) return u"it is a folder";
+  if (fs::exists(status) && !fs::is_regular_file(status)) return u"it is not a regular file";
+  if (fs::exists(status) && ::access(path.c_str(), W_OK) != 0) return u"no permission to write the file";
+  if (!fs::exists(status) && ::access(folder.c_str(), W_OK) != 0) {
+    return u"no permission to create a file in " + shown_folder;
+  }
+  if (code == syscode::oserr::kDiskFull) return u"the disk is full";
+  return Text();
+#endif
+}
+
+}  // namespace
+
+bool MachinePress(const Options& options, syscode::PressFacts* press) {
+  [[maybe_unused]] ComApartment apartment;
+  syscode::WmiHardwareSources sources;
+  DetailRecorder recorder(*press);
+  sources.SetObserver(&recorder);
+  syscode::NullLog no_log;
+  std::unique_ptr<syscode::DiagnosticLog> file_log;
+  if (options.log) file_log = std::make_unique<syscode::DiagnosticLog>(syscode::SystemFileSystem(), *options.log);
+  syscode::LogSink& log = file_log ? static_cast<syscode::LogSink&>(*file_log) : no_log;
+
+  // A newly opened window: a fresh assembly, ExistItem 0.
+  syscode::CodeAssembly assembly(sources, log);
+  assembly.SetTrace(&press->trace);
+  try {
+    press->code = assembly.GetSystemCode();
+  } catch (const syscode::FileError& e) {
+    // The press ends at the line that failed, as in the window. The message
+    // is the window's, after the file's name, then what the file system says.
+    Text message = *options.log + u": " + syscode::ErrorDisplayText(e.Message());
+    if (const Text reason = RealReason(*options.log, e.Code()); !reason.empty()) message += u" (" + reason + u")";
+    ReportError(message);
+    return false;
+  }
+  press->mask = assembly.ExistItem();
+  return true;
+}
+
+int RunMachine(const Options& options) {
+  syscode::PressFacts press;
+  if (!MachinePress(options, &press)) return kExitFailure;
+  if (options.json) {
+    syscode::Json json = {{"schema", syscode::kJsonSchema}};
+    json.update(syscode::PressJson(press));
+    WriteOutUtf8(syscode::JsonText(json) + "\n");
+  } else if (options.sources) {
+    WriteOut(SourcesText(press, LinuxRootHint()));
+  } else {
+    WriteOut(press.code + u"\n");
+  }
+  return kExitOk;
+}
+
+}  // namespace cli
