@@ -205,7 +205,8 @@ class Decoder {
   static int LineCount(std::string_view bytes) {
     const auto lf = std::count(bytes.begin(), bytes.end(), '\n');
     const auto cr = std::count(bytes.begin(), bytes.end(), '\r');
-    const auto ends = std::max(lf, cr);
+    // LF ends the lines of LF-only and CR CR LF files, CR those of CR-only ones.
+    const auto ends = lf > 0 ? lf : cr;
     const bool last_open = !bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r';
     return static_cast<int>(std::min<long long>(ends + (last_open ? 1 : 0), 0x7FFFFFFF));
   }
