@@ -47,7 +47,7 @@ ColumnTypes QueryColumnTypes(const Options& options) {
         locator.ConnectServer(options.server, options.name_space, Text(), Text(), Text(), Text(), 0, nullptr);
     std::shared_ptr<ISWbemObjectSet> objects;
     const Text& request = *options.query;
-    const HRESULT hr = request.starts_with(u"SELECT")
+    const wmi::HRESULT hr = request.starts_with(u"SELECT")
                            ? services->ExecQuery(request, u"WQL", kWbemFlagReturnImmediately, nullptr, &objects)
                            : services->InstancesOf(request, kWbemFlagReturnImmediately | kWbemQueryFlagShallow,
                                                    nullptr, &objects);
