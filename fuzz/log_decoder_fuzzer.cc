@@ -97,7 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (json_text.find("\xC2\x80") != std::string::npos) std::abort();
   const syscode::Json back = syscode::Json::parse(json_text);  // throws (and so fails) when malformed
   if (back.at("presses").size() != log.presses.size()) std::abort();
-  if (syscode::DecodeLogJson(bytes).size() == 0) std::abort();
+  // The streamed form (the program's and the library's) is the same text.
+  std::string streamed;
+  syscode::WriteLogJson(bytes, syscode::Text(u"LogD.txt"), 0, [&](const std::string& piece) { streamed += piece; });
+  if (streamed != json_text) std::abort();
+  if (syscode::DecodeLogJson(bytes).empty()) std::abort();
   for (std::size_t i = 0; i < log.presses.size(); ++i) {
     const syscode::PressFacts facts = syscode::FactsOfRecordedPress(log.presses[i]);
     if (back["presses"][i]["code"] != syscode::ToUtf8(facts.code)) std::abort();

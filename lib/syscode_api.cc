@@ -175,8 +175,7 @@ int syscode_check_code(const char* code, const char* log_bytes, size_t log_lengt
     const bool against_log = log_bytes != nullptr;
     if (against_log) {
       if (log_length > syscode::kMaxLogBytes) return SYSCODE_ERROR_ARGUMENT;
-      const syscode::DecodedLog log = syscode::ReadDiagnosticLog(std::string_view(log_bytes, log_length));
-      candidates = syscode::CandidatesOfLog(log, std::nullopt);
+      syscode::CandidatesOfLogBytes(std::string_view(log_bytes, log_length), std::nullopt, &candidates);
     } else {
       [[maybe_unused]] syscode::ComApartment apartment;
       syscode::WmiHardwareSources sources;

@@ -196,15 +196,27 @@ CheckResult CheckCode(TextView typed, const std::vector<CheckCandidate>& candida
   return result;
 }
 
+CheckCandidate CandidateOfPress(const RecordedPress& press, const std::optional<Text>& file,
+                                std::uint8_t* earlier) {
+  const ReplayResult replay = ReplayPress(press.values);
+  CheckCandidate candidate{replay.code, replay.mask, file, press.first_line, press.last_line, *earlier};
+  *earlier |= replay.mask;
+  return candidate;
+}
+
 std::vector<CheckCandidate> CandidatesOfLog(const DecodedLog& log, const std::optional<Text>& file) {
   std::vector<CheckCandidate> out;
   std::uint8_t earlier = 0;
-  for (const RecordedPress& press : log.presses) {
-    const ReplayResult replay = ReplayPress(press.values);
-    out.push_back({replay.code, replay.mask, file, press.first_line, press.last_line, earlier});
-    earlier |= replay.mask;
-  }
+  for (const RecordedPress& press : log.presses) out.push_back(CandidateOfPress(press, file, &earlier));
   return out;
+}
+
+DecodedLog CandidatesOfLogBytes(std::string_view bytes, const std::optional<Text>& file,
+                                std::vector<CheckCandidate>* candidates) {
+  std::uint8_t earlier = 0;
+  return ReadDiagnosticLog(bytes, [&](RecordedPress& press) {
+    candidates->push_back(CandidateOfPress(press, file, &earlier));
+  });
 }
 
 namespace {
@@ -256,7 +268,9 @@ Json CheckJson(const CheckResult& result, const std::vector<CheckCandidate>& can
 
 std::string DecodeLogJson(std::string_view bytes) {
   if (bytes.size() > kMaxLogBytes) throw std::length_error("log larger than 64 MiB");
-  return JsonText(LogJson(ReadDiagnosticLog(bytes), std::nullopt));
+  std::string text;
+  WriteLogJson(bytes, std::nullopt, 0, [&text](const std::string& piece) { text += piece; });
+  return text;
 }
 
 }  // namespace syscode

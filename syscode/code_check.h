@@ -65,6 +65,16 @@ CheckResult CheckCode(TextView typed, const std::vector<CheckCandidate>& candida
 // a new window, with the bits of the presses before it.
 std::vector<CheckCandidate> CandidatesOfLog(const DecodedLog& log, const std::optional<Text>& file);
 
+// One press as a candidate; `earlier` holds the bits of the log's presses
+// before it and receives this press's bits too.
+CheckCandidate CandidateOfPress(const RecordedPress& press, const std::optional<Text>& file,
+                                std::uint8_t* earlier);
+
+// The candidates of a log's bytes, decoded press by press (nothing of the
+// presses kept but the candidates). Returns the decoded log without presses.
+DecodedLog CandidatesOfLogBytes(std::string_view bytes, const std::optional<Text>& file,
+                                std::vector<CheckCandidate>* candidates);
+
 // {"schema", "typed", "code", "against": "log"|"machine", "match",
 //  "candidates": [{"file", "first_line", "last_line", "code", "mask",
 //  "mask_hex", "verdict", "later_press_mask", "differences", "explanation"}]}.

@@ -170,6 +170,8 @@ struct OpenPress {
 
 class Decoder {
  public:
+  explicit Decoder(const PressSink* sink) : sink_(sink) {}
+
   DecodedLog Run(std::string_view bytes) {
     std::string transcoded;
     if (const std::optional<LogEncoding> utf16 = Utf16Encoding(bytes)) {
@@ -302,8 +304,14 @@ class Decoder {
   void TakeSeparator(int number) {
     last_fed_.reset();
     if (const std::optional<Press> complete = Expecting(kSourceCount)) {
-      result_.presses.push_back({(*complete)->first_line, number, std::move((*complete)->values)});
+      RecordedPress press{(*complete)->first_line, number, std::move((*complete)->values)};
       open_.erase(*complete);
+      ++result_.press_count;
+      if (sink_ != nullptr) {
+        (*sink_)(press);
+      } else {
+        result_.presses.push_back(std::move(press));
+      }
       return;
     }
     if (open_.empty()) return Problem(number, number, number, u"separator line without a press before it");
@@ -347,6 +355,7 @@ class Decoder {
     result_.problems.push_back({first, last, line, std::move(reason)});
   }
 
+  const PressSink* sink_;
   DecodedLog result_;
   std::list<OpenPress> open_;          // oldest first
   std::optional<Press> last_fed_;      // the press the last line went to
@@ -359,7 +368,11 @@ LogFormatError::LogFormatError(int line, const Text& reason)
       line_(line),
       reason_(reason) {}
 
-DecodedLog ReadDiagnosticLog(std::string_view bytes) { return Decoder().Run(bytes); }
+DecodedLog ReadDiagnosticLog(std::string_view bytes) { return Decoder(nullptr).Run(bytes); }
+
+DecodedLog ReadDiagnosticLog(std::string_view bytes, const PressSink& sink) { return Decoder(&sink).Run(bytes); }
+
+LogEncoding DetectLogEncoding(std::string_view bytes) { return Utf16Encoding(bytes).value_or(LogEncoding::kAnsi); }
 
 DecodedLog DecodeDiagnosticLog(std::string_view bytes) {
   DecodedLog log = ReadDiagnosticLog(bytes);

@@ -45,6 +45,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -106,7 +107,8 @@ enum class LogEncoding {
 
 struct DecodedLog {
   LogEncoding encoding = LogEncoding::kAnsi;
-  std::vector<RecordedPress> presses;       // in the order of their separator lines
+  std::vector<RecordedPress> presses;       // in the order of their separator lines (none when streamed)
+  std::size_t press_count = 0;              // complete presses found, streamed or kept
   std::vector<IncompletePress> incomplete;  // by first line
   std::vector<LogProblem> problems;         // by line
   std::size_t unreported = 0;  // incomplete presses and problems beyond kMaxReportedStretches
@@ -129,6 +131,15 @@ class LogFormatError : public Exception {
 // (std::bad_alloc can escape). Bytes beyond kMaxLogBytes are the caller's
 // to refuse; this reads whatever it is given.
 DecodedLog ReadDiagnosticLog(std::string_view bytes);
+
+// The same, handing each complete press to `sink` as soon as its separator
+// line is read instead of keeping it, so that memory does not grow with the
+// number of presses; the result's `presses` stays empty.
+using PressSink = std::function<void(RecordedPress& press)>;
+DecodedLog ReadDiagnosticLog(std::string_view bytes, const PressSink& sink);
+
+// How ReadDiagnosticLog reads these bytes (UTF-16 or as the window writes).
+LogEncoding DetectLogEncoding(std::string_view bytes);
 
 // The same, all or nothing: throws LogFormatError for the first bad stretch
 // (at the line where it shows). An empty file gives no press.

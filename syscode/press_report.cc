@@ -137,37 +137,10 @@ Json PressJson(const PressFacts& press) {
           {"sources", std::move(sources)}};
 }
 
-Json LogJson(const DecodedLog& log, const std::optional<Text>& file) {
-  Json presses = Json::array();
-  for (const RecordedPress& press : log.presses) {
-    Json entry = PressJson(FactsOfRecordedPress(press));
-    entry["first_line"] = press.first_line;
-    entry["last_line"] = press.last_line;
-    presses.push_back(std::move(entry));
-  }
-  Json incomplete = Json::array();
-  for (const IncompletePress& press : log.incomplete) {
-    incomplete.push_back(
-        {{"first_line", press.first_line}, {"last_line", press.last_line}, {"reason", ToUtf8(press.reason)}});
-  }
-  Json problems = Json::array();
-  for (const LogProblem& problem : log.problems) {
-    problems.push_back({{"first_line", problem.first_line},
-                        {"last_line", problem.last_line},
-                        {"line", problem.line},
-                        {"reason", ToUtf8(problem.reason)}});
-  }
-  return {{"schema", kJsonSchema},
-          {"file", file ? Json(ToUtf8(*file)) : Json(nullptr)},
-          {"encoding", EncodingKey(log.encoding)},
-          {"presses", std::move(presses)},
-          {"incomplete", std::move(incomplete)},
-          {"problems", std::move(problems)},
-          {"unreported", log.unreported}};
-}
+namespace {
 
-std::string JsonText(const Json& json) {
-  const std::string text = json.dump(2);
+// DEL and C1 controls as \u escapes; JSON's own escaping leaves them raw.
+std::string EscapeControls(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   static constexpr char kHex[] = "0123456789abcdef";
@@ -187,6 +160,87 @@ std::string JsonText(const Json& json) {
     }
   }
   return out;
+}
+
+// `text` with every line after the first moved right by `indent`.
+std::string Indented(const std::string& text, int indent) {
+  const std::string pad(static_cast<std::size_t>(indent), ' ');
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    out.push_back(c);
+    if (c == '\n') out += pad;
+  }
+  return out;
+}
+
+Json IncompleteJson(const DecodedLog& log) {
+  Json incomplete = Json::array();
+  for (const IncompletePress& press : log.incomplete) {
+    incomplete.push_back(
+        {{"first_line", press.first_line}, {"last_line", press.last_line}, {"reason", ToUtf8(press.reason)}});
+  }
+  return incomplete;
+}
+
+Json ProblemsJson(const DecodedLog& log) {
+  Json problems = Json::array();
+  for (const LogProblem& problem : log.problems) {
+    problems.push_back({{"first_line", problem.first_line},
+                        {"last_line", problem.last_line},
+                        {"line", problem.line},
+                        {"reason", ToUtf8(problem.reason)}});
+  }
+  return problems;
+}
+
+Json RecordedPressJson(const RecordedPress& press) {
+  Json entry = PressJson(FactsOfRecordedPress(press));
+  entry["first_line"] = press.first_line;
+  entry["last_line"] = press.last_line;
+  return entry;
+}
+
+}  // namespace
+
+std::string JsonText(const Json& json) { return EscapeControls(json.dump(2)); }
+
+Json LogJson(const DecodedLog& log, const std::optional<Text>& file) {
+  Json presses = Json::array();
+  for (const RecordedPress& press : log.presses) presses.push_back(RecordedPressJson(press));
+  return {{"schema", kJsonSchema},
+          {"file", file ? Json(ToUtf8(*file)) : Json(nullptr)},
+          {"encoding", EncodingKey(log.encoding)},
+          {"presses", std::move(presses)},
+          {"incomplete", IncompleteJson(log)},
+          {"problems", ProblemsJson(log)},
+          {"unreported", log.unreported}};
+}
+
+DecodedLog WriteLogJson(std::string_view bytes, const std::optional<Text>& file, int indent,
+                        const std::function<void(const std::string&)>& out) {
+  // The same text as JsonText(LogJson(...)), written key by key.
+  const std::string pad(static_cast<std::size_t>(indent), ' ');
+  auto field = [&](const char* key, const Json& value, bool last) {
+    out(pad + "  \"" + key + "\": " + Indented(EscapeControls(value.dump(2)), indent + 2) + (last ? "\n" : ",\n"));
+  };
+  out("{\n");
+  field("schema", kJsonSchema, false);
+  field("file", file ? Json(ToUtf8(*file)) : Json(nullptr), false);
+  field("encoding", EncodingKey(DetectLogEncoding(bytes)), false);
+  out(pad + "  \"presses\": [");
+  bool any = false;
+  const PressSink sink = [&](RecordedPress& press) {
+    out((any ? ",\n" : "\n") + pad + "    " + Indented(EscapeControls(RecordedPressJson(press).dump(2)), indent + 4));
+    any = true;
+  };
+  DecodedLog log = ReadDiagnosticLog(bytes, sink);
+  out(any ? "\n" + pad + "  ],\n" : std::string("],\n"));
+  field("incomplete", IncompleteJson(log), false);
+  field("problems", ProblemsJson(log), false);
+  field("unreported", log.unreported, true);
+  out(pad + "}");
+  return log;
 }
 
 }  // namespace syscode

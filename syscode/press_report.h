@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -72,6 +74,14 @@ Json PressJson(const PressFacts& press);
 // The object of one decoded log: {"schema", "file", "encoding", "presses",
 // "incomplete", "problems", "unreported"}; "file" is null when unknown.
 Json LogJson(const DecodedLog& log, const std::optional<Text>& file);
+
+// Decodes a log and writes its object (the one LogJson gives) as JSON text
+// in pieces to `out`, each press as soon as it is decoded, so that neither
+// the presses nor their JSON pile up in memory. `indent` is where the object
+// itself stands (0 at the top level, 2 as an element of an array). Returns
+// the decoded log without its presses.
+DecodedLog WriteLogJson(std::string_view bytes, const std::optional<Text>& file, int indent,
+                        const std::function<void(const std::string&)>& out);
 
 // The JSON text, indented by two, ending without a newline. Besides what
 // JSON escapes itself, DEL and the C1 controls (U+007F to U+009F) are

@@ -47,11 +47,13 @@ int RunCheck(const Options& options) {
   const bool against_log = options.from_log;
   bool all_read = true;
   if (against_log) {
-    std::vector<LoadedLog> logs;
-    all_read = LoadLogs(options.files, &logs);
-    for (const LoadedLog& loaded : logs) {
-      std::vector<syscode::CheckCandidate> more = syscode::CandidatesOfLog(loaded.log, loaded.file);
-      candidates.insert(candidates.end(), more.begin(), more.end());
+    for (const Text& file : options.files) {
+      std::string bytes;
+      if (!ReadLog(file, &bytes)) {
+        all_read = false;
+        continue;
+      }
+      ReportLogNotes(file, syscode::CandidatesOfLogBytes(bytes, file, &candidates));
     }
   } else {
     syscode::PressFacts press;

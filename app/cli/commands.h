@@ -2,6 +2,7 @@
 // writes its own output and error messages.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "app/cli/options.h"
@@ -22,17 +23,17 @@ int RunMachine(const Options& options);
 // --query CLASS_OR_WQL.
 int RunQuery(const Options& options);
 
-// A log read and decoded; "-" names standard input.
-struct LoadedLog {
-  Text file;
-  syscode::DecodedLog log;
-};
+// Reads a log named on the command line ("-" is standard input). Reports on
+// standard error, with the file's name, why it cannot be read.
+bool ReadLog(const Text& file, std::string* bytes);
 
-// Reads and decodes every file in turn. Reports on standard error a file
-// that cannot be read, and for each log its encoding note, every bad stretch
-// and every press skipped, each with the file's name and lines. Returns
-// false when a file could not be read (the others are still loaded).
-bool LoadLogs(const std::vector<Text>& files, std::vector<LoadedLog>* logs);
+// Reports on standard error a decoded log's encoding note, every bad stretch
+// and every press skipped, in line order, each with the file's name and
+// lines, and a log without a complete press.
+void ReportLogNotes(const Text& file, const syscode::DecodedLog& log);
+
+// The name a message shows for a log: "(standard input)" for "-".
+Text ShownName(const Text& file);
 
 // This machine's first press, with what each reader saw. Writes the press's
 // lines to the --log file when one is given. Returns false, after reporting

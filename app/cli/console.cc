@@ -50,11 +50,12 @@ Text ReasonOfErrno(int error) {
   }
 }
 
-// Writes bytes and flushes; false when either fails.
+// Writes bytes (standard output stays buffered until FinishOutput; the
+// error stream is flushed at once); false when the write fails.
 bool PutBytes(std::FILE* stream, const std::string& bytes) {
   errno = 0;
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size()) return false;
-  return std::fflush(stream) == 0;
+  return stream == stdout || std::fflush(stream) == 0;
 }
 
 #ifdef _WIN32

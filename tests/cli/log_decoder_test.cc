@@ -1,5 +1,7 @@
 #include "syscode/log_decoder.h"
 
+#include "syscode/press_report.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -280,6 +282,28 @@ TEST(ReplayPressTest, ReportsValuesThatAreNotOnePress) {
   r = ReplayPress(values);
   EXPECT_EQ(r.status, ReplayResult::Status::kUnreadSources);
   EXPECT_EQ(r.source, 6);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LogJsonTest, StreamedTextIsTheTextOfTheWholeObject) {
+  // Presses, a bad stretch and a skipped press, at the top level and as an
+  // element of an array.
+  const std::string bytes = kWorked + "stray\r\nCpuId = 1\r\n" + kWorked + "CpuId = x\x9B\r\n";
+  const syscode::DecodedLog whole = syscode::ReadDiagnosticLog(bytes);
+  for (int indent : {0, 2}) {
+    std::string streamed;
+    const syscode::DecodedLog log = syscode::WriteLogJson(bytes, Text(u"LogD.txt"), indent,
+                                                          [&](const std::string& piece) { streamed += piece; });
+    EXPECT_EQ(log.press_count, 2u);
+    EXPECT_TRUE(log.presses.empty());
+    const syscode::Json json = syscode::LogJson(whole, Text(u"LogD.txt"));
+    EXPECT_EQ(syscode::Json::parse(streamed), json);
+    if (indent == 0) EXPECT_EQ(streamed, syscode::JsonText(json));
+    EXPECT_EQ(streamed.find("\xC2\x9B"), std::string::npos);  // C1 written as \u009b
+  }
 }
 
 }  // namespace
