@@ -34,13 +34,14 @@ class ComApartment {
 };
 
 // The CIM type of each property of the first instance the same request
-// delivers, by column (cell 0 has none). The table holds text only, and the
-// JSON gives numbers and booleans as such; this second request reads the
-// types. Any failure gives no types, and the cells stay text.
+// delivers, by column (cell 0 has none), and which values are null, by row
+// and column. The table holds text only, and the JSON gives numbers,
+// booleans and nulls as such; this second request reads what the text
+// cannot tell. Any failure gives no types, and the cells stay text.
 ColumnTypes QueryColumnTypes(const Options& options) {
   using namespace wmi;
   ComRuntime& runtime = PlatformComRuntime();
-  ColumnTypes types;
+  ColumnTypes out;
   try {
     TSWbemLocator locator(nullptr, runtime);
     std::shared_ptr<ISWbemServices> services =
@@ -48,42 +49,52 @@ ColumnTypes QueryColumnTypes(const Options& options) {
     std::shared_ptr<ISWbemObjectSet> objects;
     const Text& request = *options.query;
     const wmi::HRESULT hr = request.starts_with(u"SELECT")
-                           ? services->ExecQuery(request, u"WQL", kWbemFlagReturnImmediately, nullptr, &objects)
-                           : services->InstancesOf(request, kWbemFlagReturnImmediately | kWbemQueryFlagShallow,
-                                                   nullptr, &objects);
+                                ? services->ExecQuery(request, u"WQL", kWbemFlagReturnImmediately, nullptr, &objects)
+                                : services->InstancesOf(request, kWbemFlagReturnImmediately | kWbemQueryFlagShallow,
+                                                        nullptr, &objects);
     if (Failed(hr) || !objects) return {};
     std::shared_ptr<IUnknownObject> unknown;
     std::shared_ptr<IEnumVariant> instances;
     if (Failed(objects->NewEnum(&unknown)) || Failed(QueryAs(unknown, &instances)) || !instances) return {};
+    out.nulls.emplace_back();  // the header row
     Variant item;
     std::uint32_t fetched = 0;
-    if (instances->Next(1, &item, &fetched) != kS_OK || item.type != VarType::kObject || item.is_array) return {};
-    std::shared_ptr<ISWbemObject> instance;
-    std::shared_ptr<ISWbemPropertySet> properties;
-    if (Failed(QueryAs(item.object, &instance)) || !instance || Failed(instance->Properties(&properties)) ||
-        !properties) {
-      return {};
-    }
-    std::shared_ptr<IEnumVariant> walk;
-    if (Failed(properties->NewEnum(&unknown)) || Failed(QueryAs(unknown, &walk)) || !walk) return {};
-    types.push_back(std::nullopt);  // "Instance"
-    Variant entry;
-    while (walk->Next(1, &entry, &fetched) == kS_OK) {
-      std::shared_ptr<ISWbemProperty> property;
-      std::int32_t type = 0;
-      if (entry.type == VarType::kObject && !entry.is_array && !Failed(QueryAs(entry.object, &property)) &&
-          property && !Failed(property->CIMType(&type))) {
-        types.push_back(type);
-      } else {
-        types.push_back(std::nullopt);
+    while (instances->Next(1, &item, &fetched) == kS_OK) {
+      std::shared_ptr<ISWbemObject> instance;
+      std::shared_ptr<ISWbemPropertySet> properties;
+      std::shared_ptr<IEnumVariant> walk;
+      std::vector<bool>& nulls = out.nulls.emplace_back(1, false);
+      const bool first = out.nulls.size() == 2;
+      if (first) out.types.push_back(std::nullopt);  // "Instance"
+      if (item.type != VarType::kObject || item.is_array || Failed(QueryAs(item.object, &instance)) || !instance ||
+          Failed(instance->Properties(&properties)) || !properties || Failed(properties->NewEnum(&unknown)) ||
+          Failed(QueryAs(unknown, &walk)) || !walk) {
+        return {};
       }
-      entry = Variant();
+      item = Variant();
+      Variant entry;
+      while (walk->Next(1, &entry, &fetched) == kS_OK) {
+        std::shared_ptr<ISWbemProperty> property;
+        std::int32_t type = 0;
+        Variant value;
+        const bool ok = entry.type == VarType::kObject && !entry.is_array &&
+                        !Failed(QueryAs(entry.object, &property)) && property;
+        nulls.push_back(ok && !Failed(property->Value(&value)) && value.type == VarType::kNull);
+        if (first) {
+          if (ok && !Failed(property->CIMType(&type))) {
+            out.types.push_back(type);
+          } else {
+            out.types.push_back(std::nullopt);
+          }
+        }
+        entry = Variant();
+      }
     }
   } catch (...) {
-    return {};
+    out = {};
   }
   ClearThreadErrorInfo();
-  return types;
+  return out;
 }
 
 }  // namespace

@@ -21,14 +21,14 @@ std::size_t Width(const Text& text) {
                                                 [](char16_t c) { return c < 0xDC00 || c > 0xDFFF; }));
 }
 
-// A cell as JSON by its column's CIM type: integers as numbers, booleans as
-// true/false, "NULL" of a typed column as null; anything that does not read
-// back as that type stays text.
-syscode::Json TypedCell(const Text& cell, std::optional<std::int32_t> type) {
+// A cell as JSON: null for a null value, integers as numbers and booleans as
+// true/false by the column's CIM type; anything that does not read back as
+// that type stays text.
+syscode::Json TypedCell(const Text& cell, std::optional<std::int32_t> type, bool null) {
   using syscode::Json;
   const std::string text = ToUtf8(cell);
+  if (null && cell == u"NULL") return nullptr;
   if (!type) return text;
-  if (cell == u"NULL") return nullptr;
   switch (*type) {
     case 11:  // boolean
       if (cell == u"True") return true;
@@ -112,7 +112,7 @@ syscode::Json QueryJson(const Text& query, const Text& name_space, const Text& s
   if (result >= 0 && !table.empty()) {
     const std::vector<Text>& header = table[0];
     for (std::size_t i = 1; i < header.size(); ++i) {
-      const std::optional<std::int32_t> type = i < types.size() ? types[i] : std::nullopt;
+      const std::optional<std::int32_t> type = i < types.types.size() ? types.types[i] : std::nullopt;
       Json cim_type = nullptr;
       if (type.has_value()) cim_type = type.value();
       columns.push_back({{"name", ToUtf8(header[i])}, {"cim_type", std::move(cim_type)}});
@@ -124,8 +124,9 @@ syscode::Json QueryJson(const Text& query, const Text& name_space, const Text& s
       Json values = Json::object();
       Json texts = Json::object();
       for (std::size_t i = 1; i < header.size() && i < row.size(); ++i) {
-        const std::optional<std::int32_t> type = i < types.size() ? types[i] : std::nullopt;
-        values[ToUtf8(header[i])] = TypedCell(row[i], type);
+        const std::optional<std::int32_t> type = i < types.types.size() ? types.types[i] : std::nullopt;
+        const bool null = r < types.nulls.size() && i < types.nulls[r].size() && types.nulls[r][i];
+        values[ToUtf8(header[i])] = TypedCell(row[i], type, null);
         texts[ToUtf8(header[i])] = ToUtf8(row[i]);
       }
       rows.push_back({{"instance", static_cast<long long>(r)}, {"values", std::move(values)}, {"text", std::move(texts)}});

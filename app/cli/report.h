@@ -27,9 +27,13 @@ Text SourcesText(const syscode::PressFacts& press, const RootHint& root_hint = n
 // characters escaped.
 Text TableText(const std::vector<std::vector<Text>>& table);
 
-// The CIM type of each column of a query's table (index as in the header
-// row; cell 0, "Instance", has none), when known.
-using ColumnTypes = std::vector<std::optional<std::int32_t>>;
+// What the table's text cannot say: the CIM type of each column (index as in
+// the header row; cell 0, "Instance", has none), and which cells hold a null
+// value (by row and column), when known.
+struct ColumnTypes {
+  std::vector<std::optional<std::int32_t>> types;
+  std::vector<std::vector<bool>> nulls;
+};
 
 // {"schema", "query", "namespace", "server", "result", "instance_count",
 //  "error", "columns", "rows"}: see docs/cli.md.

@@ -139,3 +139,37 @@ TEST(TableTextTest, AlignsColumns) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(QueryJsonTest, TypedCellsByCimTypeNullsOnlyWhereTheValueWasNull) {
+  const std::vector<std::vector<Text>> table = {
+      {u"Instance", u"Name", u"Cores", u"Enabled", u"Serial", u"Levels"},
+      {u"1", u"NULL", u"4", u"True", u"NULL", u"1|2"},
+      {u"2", u"cpu", u"NULL", u"False", u"x", u"3"},
+      {u"", u"", u"", u"", u"", u""},  // an instance the enumeration never delivered
+  };
+  cli::ColumnTypes types;
+  types.types = {std::nullopt, 8, 19, 11, 8, 18};
+  types.nulls = {{}, {false, false, false, false, true, false}, {false, false, true, false, false, false}};
+  const auto json = cli::QueryJson(u"Win32_X", u"root\\CIMV2", u".", 5, 3, u"", table, types);
+  EXPECT_EQ(json.at("schema"), 1);
+  EXPECT_EQ(json.at("columns").at(1).at("cim_type"), 19);
+  ASSERT_EQ(json.at("rows").size(), 2u);
+  const auto& first = json["rows"][0]["values"];
+  EXPECT_EQ(first.at("Name"), "NULL");  // the text NULL of a string value
+  EXPECT_EQ(first.at("Cores"), 4);
+  EXPECT_EQ(first.at("Enabled"), true);
+  EXPECT_TRUE(first.at("Serial").is_null());
+  EXPECT_EQ(first.at("Levels"), "1|2");  // an array stays text
+  EXPECT_TRUE(json["rows"][1]["values"].at("Cores").is_null());
+  EXPECT_EQ(json["rows"][1]["values"].at("Enabled"), false);
+  EXPECT_EQ(json["rows"][1]["text"].at("Cores"), "NULL");
+
+  const auto failed = cli::QueryJson(u"Win32_X", u"root\\CIMV2", u".", -1, 3, u"Access denied", table, types);
+  EXPECT_TRUE(failed.at("rows").empty());
+  EXPECT_TRUE(failed.at("columns").empty());
+  EXPECT_EQ(failed.at("error"), "Access denied");
+}
+
+}  // namespace
