@@ -110,8 +110,11 @@ ParseResult ParseCommandLine(const std::vector<Text>& args) {
   optind = 0;  // a fresh scan (glibc and mingw-w64 both reset on 0)
   opterr = 0;  // the messages are ours
   optopt = 0;
+  // "-" first: operands come back in their place (as id 1), so logs keep the
+  // order of the command line; ":" next: a missing value is told apart.
+  std::vector<Text> operands;
   int id = 0;
-  while ((id = getopt_long(argc, argv.data(), ":hV", kLongOptions, nullptr)) != -1) {
+  while ((id = getopt_long(argc, argv.data(), "-:hV", kLongOptions, nullptr)) != -1) {
     const Text value = optarg != nullptr ? syscode::FromUtf8(optarg) : Text();
     auto needs_value = [&](const char16_t* name) -> bool {
       if (!value.empty()) return true;
@@ -119,6 +122,9 @@ ParseResult ParseCommandLine(const std::vector<Text>& args) {
       return false;
     };
     switch (id) {
+      case 1:
+        operands.push_back(value);
+        break;
       case kHelp:
         o.help = true;
         break;
@@ -138,7 +144,7 @@ ParseResult ParseCommandLine(const std::vector<Text>& args) {
         o.from_log = true;
         if (optarg != nullptr) {
           if (!needs_value(u"--from-log")) return result;
-          o.files.push_back(value);
+          operands.push_back(value);
         }
         break;
       case kCheck:
@@ -172,9 +178,7 @@ ParseResult ParseCommandLine(const std::vector<Text>& args) {
         return fail(RefusalOf(optind > 1 && optind - 1 < argc ? argv[static_cast<std::size_t>(optind - 1)] : "--"));
     }
   }
-  // What is left are operands (getopt moved them behind the options; after
-  // "--" everything is one).
-  std::vector<Text> operands;
+  // After "--" everything is an operand.
   for (int i = optind; i < argc; ++i) operands.push_back(syscode::FromUtf8(argv[static_cast<std::size_t>(i)]));
   if (o.help || o.version) return result;
   if (!operands.empty()) {

@@ -62,7 +62,7 @@ TEST(ParseCommandLineTest, LogsFromEveryPlace) {
       ParseCommandLine({u"a.txt", u"--from-log=b.txt", u"-", u"--json", u"c.txt", u"--", u"--d.txt"}).options;
   EXPECT_TRUE(o.from_log);
   EXPECT_TRUE(o.json);
-  EXPECT_EQ(o.files, (std::vector<Text>{u"b.txt", u"a.txt", u"-", u"c.txt", u"--d.txt"}));
+  EXPECT_EQ(o.files, (std::vector<Text>{u"a.txt", u"b.txt", u"-", u"c.txt", u"--d.txt"}));
   // A second parse starts afresh (getopt keeps global state).
   EXPECT_TRUE(ParseCommandLine({u"--from-log", u"x"}).options.files == std::vector<Text>{u"x"});
   const Options check = ParseCommandLine({u"--check", u"9006-03007", u"--from-log", u"LogD.txt", u"--strict"}).options;
