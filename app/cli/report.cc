@@ -24,12 +24,12 @@ std::size_t Width(const Text& text) {
 // A cell as JSON: null for a null value, integers as numbers and booleans as
 // true/false by the column's CIM type; anything that does not read back as
 // that type stays text.
-syscode::Json TypedCell(const Text& cell, std::optional<std::int32_t> type, bool null) {
+// `type` is -1 when unknown.
+syscode::Json TypedCell(const Text& cell, std::int32_t type, bool null) {
   using syscode::Json;
   const std::string text = ToUtf8(cell);
   if (null && cell == u"NULL") return nullptr;
-  if (!type) return text;
-  switch (*type) {
+  switch (type) {
     case 11:  // boolean
       if (cell == u"True") return true;
       if (cell == u"False") return false;
@@ -124,7 +124,7 @@ syscode::Json QueryJson(const Text& query, const Text& name_space, const Text& s
       Json values = Json::object();
       Json texts = Json::object();
       for (std::size_t i = 1; i < header.size() && i < row.size(); ++i) {
-        const std::optional<std::int32_t> type = i < types.types.size() ? types.types[i] : std::nullopt;
+        const std::int32_t type = i < types.types.size() ? types.types[i].value_or(-1) : -1;
         const bool null = r < types.nulls.size() && i < types.nulls[r].size() && types.nulls[r][i];
         values[ToUtf8(header[i])] = TypedCell(row[i], type, null);
         texts[ToUtf8(header[i])] = ToUtf8(row[i]);

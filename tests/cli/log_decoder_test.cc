@@ -301,7 +301,9 @@ TEST(LogJsonTest, StreamedTextIsTheTextOfTheWholeObject) {
     EXPECT_TRUE(log.presses.empty());
     const syscode::Json json = syscode::LogJson(whole, Text(u"LogD.txt"));
     EXPECT_EQ(syscode::Json::parse(streamed), json);
-    if (indent == 0) EXPECT_EQ(streamed, syscode::JsonText(json));
+    if (indent == 0) {
+      EXPECT_EQ(streamed, syscode::JsonText(json));
+    }
     EXPECT_EQ(streamed.find("\xC2\x9B"), std::string::npos);  // C1 written as \u009b
   }
 }
