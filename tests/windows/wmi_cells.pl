@@ -2,7 +2,7 @@
 # Compares the cells of `syscode-cli --query CLASS --json` with what our
 # independent probe (wmi_probe.exe) read from the same scripting objects:
 # header names, instance counts and every cell, each cell against the text
-# that Part 3.2 of the spec gives for the probe's CIM type and VARIANT
+# that WmiPropertyText makes of the probe's CIM type and VARIANT
 # (integer, text, uint64 as text, boolean, real, datetime, reference, arrays
 # joined with "|", null as NULL).
 #
@@ -65,7 +65,7 @@ while (my $line = <$in>) {
 }
 close $in;
 
-# Part 3.2's real rule: 15 significant digits, general format.
+# WmiPropertyText's real rule: 15 significant digits, general format.
 sub real_text {
   my $v = shift;
   return ($v < 0 ? '-' : '') . 'INF' if $v == 9**9**9 || $v == -9**9**9;
