@@ -207,6 +207,11 @@ TEST_F(WineWmi, TheProcessorQueryGivesWhatTheLayerImplements) {
   if (layer == Layer::kWineBuiltin) {
     EXPECT_EQ(result, -1);
     EXPECT_EQ(error, FailureText(wmi::kE_NOTIMPL));
+    for (size_t r = 0; r < table.size(); ++r) {
+      for (size_t k = 0; k < table[r].size(); ++k) {
+        EXPECT_EQ(table[r][k], r == 0 && k == 0 ? u"Instance" : u"") << r << "," << k;
+      }
+    }
     return;
   }
   EXPECT_EQ(result, w.property_count);
