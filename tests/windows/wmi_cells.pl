@@ -9,7 +9,7 @@
 # Usage: wmi_cells.pl PROBE_OUTPUT CLASS=JSON_FILE...
 # Accepts the command line's JSON as it is today ({"result", "instance_count",
 # "error", "table": [[header...], [row...]...]}) and with rows as objects keyed
-# by property name (in "table" or "rows", possibly inside a wrapper object, the
+# by property name (in "table", "rows" or "instances", possibly inside a wrapper object, the
 # names' order then taken from a "columns"/"header" array when there is one).
 # Prints one line per class and the kinds of cells compared; the last line
 # reads "N passed, M failed"; exits non-zero when a class failed or a kind of
@@ -140,7 +140,7 @@ sub expected {
 sub find_table {
   my $j = shift;
   return unless ref $j eq 'HASH';
-  for my $key (qw(table rows)) {
+  for my $key (qw(table rows instances)) {
     return ($j, $j->{$key}) if ref $j->{$key} eq 'ARRAY';
   }
   for my $v (values %$j) {
