@@ -173,6 +173,7 @@ start() {
   wait_for has_window "$caption"
 }
 ended() { [ -f "$1.exit" ]; }
+main_enabled() { [ "$(inspect dump TMainForm | field /dev/stdin ' class=TMainForm ' enabled)" = 1 ]; }
 exit_code() { cat "$1.exit" 2>/dev/null; }
 
 click() {  # click WINDOW X Y (client coordinates)
@@ -391,6 +392,8 @@ else
   fail "the save button opens the dialog"
 fi
 
+# The main window takes input again once the dialog and its prompt are gone.
+wait_for main_enabled
 click "$main" "${bitbtn1[@]}"
 wait_for [ -f "$other/LogD.txt" ] && wait_for grep -q -- "^$separator" "$other/LogD.txt"
 sleep 0.5
