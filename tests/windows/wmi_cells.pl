@@ -104,6 +104,7 @@ sub scalar_text {    # the automation conversion to text of one scalar
 }
 
 my %kinds;
+our %column_cim;    # the CIM type a row-object answer gives each column, by name
 # The expected cell text, and the kind of value it is, or undef and why not.
 sub expected {
   my ($class, $p) = @_;
@@ -151,18 +152,28 @@ sub find_table {
 }
 sub table_rows {    # gives ([header...], [row...]...) from either shape
   my ($holder, $table, $names) = @_;
-  return @$table if !@$table || ref $table->[0] eq 'ARRAY';
-  my @order = ref $holder->{columns} eq 'ARRAY' ? @{ $holder->{columns} }
-            : ref $holder->{header} eq 'ARRAY' ? @{ $holder->{header} } : ('Instance', @$names);
-  unshift @order, 'Instance' unless $order[0] eq 'Instance';
-  my @rows = ([@order]);
+  %column_cim = ();
+  my @columns = ref $holder->{columns} eq 'ARRAY' ? @{ $holder->{columns} }
+              : ref $holder->{header} eq 'ARRAY' ? @{ $holder->{header} } : ();
+  return @$table if @$table && ref $table->[0] eq 'ARRAY';
+  # Columns as names or as {name, cim_type}.
+  my @order = map { ref $_ eq 'HASH' ? $_->{name} : $_ } @columns;
+  for my $c (@columns) {
+    $column_cim{ $c->{name} } = $c->{cim_type} if ref $c eq 'HASH' && exists $c->{cim_type};
+  }
+  return () if !@$table && !@order;
+  @order = @$names unless @order;
+  shift @order if @order && $order[0] eq 'Instance';
+  my @rows = (['Instance', @order]);
   my $r = 0;
   for my $object (@$table) {
     $r++;
-    my @cells = map { $_ eq 'Instance' ? ($object->{Instance} // "$r") : $object->{$_} } @order;
-    my %known = map { $_ => 1 } @order;
-    push @cells, map { "<unexpected key $_>" } grep { !$known{$_} } sort keys %$object;
-    push @rows, \@cells;
+    # A row's display texts: its "text" object where it has one, else the row itself.
+    my $cells = ref $object->{text} eq 'HASH' ? $object->{text} : $object;
+    my $instance = $object->{instance} // $object->{Instance} // $r;
+    my %known = map { $_ => 1 } @order, qw(Instance instance text values);
+    push @rows, [ "$instance", (map { $cells->{$_} } @order),
+                  map { "<unexpected key $_>" } grep { !$known{$_} } sort keys %$cells ];
   }
   return @rows;
 }
@@ -201,6 +212,11 @@ for my $pair (@pairs) {
       my @header = @{ $rows[0] // [] };
       my $want = join(',', 'Instance', @names);
       push @problems, "header (" . join(',', @header) . "), the probe's ($want)" unless join(',', @header) eq $want;
+      for my $prop (@{ $instances[0]{properties} }) {
+        my $cim = $column_cim{ $prop->{name} };
+        push @problems, "column $prop->{name} has CIM type $cim, the probe $prop->{cim}"
+          if defined $cim && $cim != $prop->{cim};
+      }
       push @problems, scalar(@rows) . " rows, expected " . (@instances + 1) unless @rows == @instances + 1;
       for my $r (1 .. $#instances + 1) {
         my $row = $rows[$r] or next;
