@@ -4,10 +4,12 @@
 #include "app/cli/commands.h"
 #include "app/cli/console.h"
 #include "app/cli/options.h"
+#include "platform/windows/dll_search.h"
 #include "syscode/errors.h"
 #include "syscode/version.h"
 
 int main(int argc, char** argv) {
+  syscode::win::LoadDllsFromSystem32Only();  // DLLs loaded by name: System32 only (Windows)
   using namespace cli;
   try {
     const ParseResult parsed = ParseCommandLine(CommandLineArguments(argc, argv));
