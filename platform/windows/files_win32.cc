@@ -6,11 +6,18 @@
 #include <string_view>
 
 #include "platform/windows/com_handles.h"
+#include "platform/windows/files_win32.h"
 #include "syscode/file_system.h"
 
 namespace syscode {
 
+int win::FileErrorCode(unsigned long last_error) {
+  return last_error == ERROR_HANDLE_DISK_FULL ? ERROR_DISK_FULL : static_cast<int>(last_error);
+}
+
 namespace {
+
+int LastFileError() { return win::FileErrorCode(::GetLastError()); }
 
 HANDLE ToHandle(FileSystem::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 
@@ -25,7 +32,7 @@ class Win32FileSystem : public FileSystem {
     if (int error = Open(name, OPEN_ALWAYS, &opened); error != 0) return error;
     LARGE_INTEGER zero{};
     if (!::SetFilePointerEx(ToHandle(opened), zero, nullptr, FILE_END)) {
-      const int error = static_cast<int>(::GetLastError());
+      const int error = LastFileError();
       ::CloseHandle(ToHandle(opened));
       return error;
     }
@@ -36,18 +43,13 @@ class Win32FileSystem : public FileSystem {
   int Write(Handle handle, std::string_view bytes, std::size_t* written) override {
     const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
     DWORD taken = 0;
-    if (!::WriteFile(ToHandle(handle), bytes.data(), chunk, &taken, nullptr)) {
-      const DWORD error = ::GetLastError();
-      // Some file systems report a full disk as "the disk is full" of a
-      // handle (39); the seam reports every full disk as 112.
-      return error == ERROR_HANDLE_DISK_FULL ? ERROR_DISK_FULL : static_cast<int>(error);
-    }
+    if (!::WriteFile(ToHandle(handle), bytes.data(), chunk, &taken, nullptr)) return LastFileError();
     *written = taken;
     return 0;
   }
 
   int Close(Handle handle) override {
-    return ::CloseHandle(ToHandle(handle)) ? 0 : static_cast<int>(::GetLastError());
+    return ::CloseHandle(ToHandle(handle)) ? 0 : LastFileError();
   }
 
   bool FileExists(const Text& name) override {
@@ -76,7 +78,7 @@ class Win32FileSystem : public FileSystem {
   static int Open(const Text& name, DWORD disposition, Handle* handle) {
     HANDLE h = ::CreateFileW(win::ToWide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return static_cast<int>(::GetLastError());
+    if (h == INVALID_HANDLE_VALUE) return LastFileError();
     if (::GetFileType(h) != FILE_TYPE_DISK) {
       ::CloseHandle(h);
       return ERROR_ACCESS_DENIED;
