@@ -53,8 +53,8 @@ bool DecodeJpeg(const unsigned char* data, std::size_t size, DecodedImage* image
   // The row comes from libjpeg's own pool, which jpeg_destroy_decompress
   // frees: an error later in the picture longjmps past this frame, and
   // nothing with a destructor may live here.
-  JSAMPARRAY rows = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                               cinfo.output_width * 3, 1);
+  JSAMPARRAY rows =
+      (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.output_width * 3, 1);
   while (cinfo.output_scanline < cinfo.output_height) {
     const int y = static_cast<int>(cinfo.output_scanline);
     jpeg_read_scanlines(&cinfo, rows, 1);

@@ -27,8 +27,12 @@ struct ModelSource {
   unsigned bit;
 };
 constexpr ModelSource kModelSources[7] = {
-    {u"CpuId = ", 0x01},    {u"BiosVersion = ", 0x02},          {u"BaseBordSerialNumber = ", 0x08},
-    {u"HardDiskSerialNumber = ", 0x10}, {u"BiosName = ", 0x20}, {u"BaseBordManufacturer = ", 0x40},
+    {u"CpuId = ", 0x01},
+    {u"BiosVersion = ", 0x02},
+    {u"BaseBordSerialNumber = ", 0x08},
+    {u"HardDiskSerialNumber = ", 0x10},
+    {u"BiosName = ", 0x20},
+    {u"BaseBordManufacturer = ", 0x40},
     {u"DiskDriveSignature = ", 0x80},
 };
 

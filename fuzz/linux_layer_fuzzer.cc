@@ -39,8 +39,8 @@ class Root {
  public:
   Root() {
     // In memory where there is a tmpfs: every input rewrites the tree.
-    std::string pattern = fs::is_directory("/dev/shm") ? "/dev/shm/syscode-fuzz-root-XXXXXX"
-                                                         : "/tmp/syscode-fuzz-root-XXXXXX";
+    std::string pattern =
+        fs::is_directory("/dev/shm") ? "/dev/shm/syscode-fuzz-root-XXXXXX" : "/tmp/syscode-fuzz-root-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     path_ = pattern;
   }
@@ -89,8 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     wmi::T2DimStrArray table;
     std::int32_t count = 0;
     Text error;
-    const std::int32_t result =
-        wmi::QueryWmiTable(runtime, u".", u"root\\CIMV2", u"", u"", cls, table, count, error);
+    const std::int32_t result = wmi::QueryWmiTable(runtime, u".", u"root\\CIMV2", u"", u"", cls, table, count, error);
     if (result < 0) {
       std::fprintf(stderr, "%s failed: %s\n", syscode::ToUtf8(cls).c_str(), syscode::ToUtf8(error).c_str());
       std::abort();

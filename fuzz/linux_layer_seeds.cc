@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(out_dir);
   for (int i = 2; i < argc; ++i) {
     const std::filesystem::path capture = std::filesystem::path(argv[i]).lexically_normal();
-    const std::string name = capture.has_filename() ? capture.filename().string() : capture.parent_path().filename().string();
+    const std::string name =
+        capture.has_filename() ? capture.filename().string() : capture.parent_path().filename().string();
     std::ofstream(out_dir / ("capture-" + name), std::ios::binary) << fuzzing::EncodeTree(capture);
   }
   return 0;

@@ -68,9 +68,7 @@ class ForwardingFileSystem : public FileSystem {
  public:
   explicit ForwardingFileSystem(FileSystem& target) : target_(target) {}
   int Create(const Text& name, Handle* handle) override { return target_.Create(name, handle); }
-  int OpenForAppend(const Text& name, Handle* handle) override {
-    return target_.OpenForAppend(name, handle);
-  }
+  int OpenForAppend(const Text& name, Handle* handle) override { return target_.OpenForAppend(name, handle); }
   int Write(Handle handle, std::string_view bytes, std::size_t* written) override {
     return target_.Write(handle, bytes, written);
   }

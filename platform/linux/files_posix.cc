@@ -29,27 +29,27 @@ struct ErrnoMapping {
 // errno -> Windows error code. Errors of creating a file in a folder that
 // does not exist come as ENOENT and are handled by the caller (code 3).
 constexpr ErrnoMapping kErrnoToWindows[] = {
-    {ENOENT, oserr::kFileNotFound},       // 2  The specified file was not found
-    {ENOTDIR, oserr::kPathNotFound},      // 3  a path component is not a folder
-    {EMFILE, oserr::kTooManyOpenFiles},   // 4  this process's limit
-    {ENFILE, oserr::kTooManyOpenFiles},   // 4  the system's limit
-    {EACCES, oserr::kAccessDenied},       // 5  permissions
-    {EPERM, oserr::kAccessDenied},        // 5  immutable file, sealed, ...
-    {EISDIR, oserr::kAccessDenied},       // 5  a folder in the file's place
-    {EBADF, oserr::kInvalidHandle},       // 6
-    {ENOMEM, oserr::kNotEnoughMemory},    // 8
-    {EROFS, oserr::kWriteProtect},        // 19 read-only file system
-    {ETXTBSY, oserr::kSharingViolation},  // 32 in use in a way that excludes us
-    {EBUSY, oserr::kSharingViolation},    // 32
-    {EAGAIN, oserr::kLockViolation},      // 33 locked
-    {EEXIST, oserr::kFileExists},         // 80
-    {EINVAL, oserr::kInvalidParameter},   // 87
-    {ENOSPC, oserr::kDiskFull},           // 112 disk full
-    {EDQUOT, oserr::kDiskFull},           // 112 quota exhausted
+    {ENOENT, oserr::kFileNotFound},           // 2  The specified file was not found
+    {ENOTDIR, oserr::kPathNotFound},          // 3  a path component is not a folder
+    {EMFILE, oserr::kTooManyOpenFiles},       // 4  this process's limit
+    {ENFILE, oserr::kTooManyOpenFiles},       // 4  the system's limit
+    {EACCES, oserr::kAccessDenied},           // 5  permissions
+    {EPERM, oserr::kAccessDenied},            // 5  immutable file, sealed, ...
+    {EISDIR, oserr::kAccessDenied},           // 5  a folder in the file's place
+    {EBADF, oserr::kInvalidHandle},           // 6
+    {ENOMEM, oserr::kNotEnoughMemory},        // 8
+    {EROFS, oserr::kWriteProtect},            // 19 read-only file system
+    {ETXTBSY, oserr::kSharingViolation},      // 32 in use in a way that excludes us
+    {EBUSY, oserr::kSharingViolation},        // 32
+    {EAGAIN, oserr::kLockViolation},          // 33 locked
+    {EEXIST, oserr::kFileExists},             // 80
+    {EINVAL, oserr::kInvalidParameter},       // 87
+    {ENOSPC, oserr::kDiskFull},               // 112 disk full
+    {EDQUOT, oserr::kDiskFull},               // 112 quota exhausted
     {ENAMETOOLONG, oserr::kFilenameTooLong},  // 206
-    {EFBIG, 223},                         // ERROR_FILE_TOO_LARGE
-    {ELOOP, 1921},                        // ERROR_CANT_RESOLVE_FILENAME
-    {EIO, 1117},                          // ERROR_IO_DEVICE
+    {EFBIG, 223},                             // ERROR_FILE_TOO_LARGE
+    {ELOOP, 1921},                            // ERROR_CANT_RESOLVE_FILENAME
+    {EIO, 1117},                              // ERROR_IO_DEVICE
 };
 
 constexpr int kGeneralFailure = 31;  // ERROR_GEN_FAILURE, for anything unlisted
@@ -143,10 +143,13 @@ int OpenRegularFile(const Text& name, int flags, FileSystem::Handle* handle) {
   if (fd < 0) {
     switch (errno) {
       // Creating fails with ENOENT only when a folder on the path is missing.
-      case ENOENT: return oserr::kPathNotFound;
+      case ENOENT:
+        return oserr::kPathNotFound;
       // A FIFO without a reader, a device without its unit.
-      case ENXIO: return oserr::kAccessDenied;
-      default: return WindowsErrorFromErrno(errno);
+      case ENXIO:
+        return oserr::kAccessDenied;
+      default:
+        return WindowsErrorFromErrno(errno);
     }
   }
   Descriptor opened(fd);
@@ -161,9 +164,7 @@ int OpenRegularFile(const Text& name, int flags, FileSystem::Handle* handle) {
 
 class PosixFileSystem : public FileSystem {
  public:
-  int Create(const Text& name, Handle* handle) override {
-    return OpenRegularFile(name, O_CREAT | O_TRUNC, handle);
-  }
+  int Create(const Text& name, Handle* handle) override { return OpenRegularFile(name, O_CREAT | O_TRUNC, handle); }
 
   // O_CREAT without O_TRUNC: a missing file is created, an existing one
   // (also one another process created a moment ago) is appended to.

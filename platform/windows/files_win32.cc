@@ -48,9 +48,7 @@ class Win32FileSystem : public FileSystem {
     return 0;
   }
 
-  int Close(Handle handle) override {
-    return ::CloseHandle(ToHandle(handle)) ? 0 : LastFileError();
-  }
+  int Close(Handle handle) override { return ::CloseHandle(ToHandle(handle)) ? 0 : LastFileError(); }
 
   bool FileExists(const Text& name) override {
     const DWORD attributes = ::GetFileAttributesW(win::ToWide(name).c_str());

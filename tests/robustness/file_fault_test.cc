@@ -20,8 +20,7 @@ using fakes::NthCallFailingFileSystem;
 using Op = fakes::NthCallFailingFileSystem::Op;
 using syscode::Text;
 
-const std::array<Text, 7> kValues = {u"BFEBFBFF000306A9", u"1.02b", u"mb.42/77zx-r", u"S1A7-QX92-KM3",
-                                     u"", u"", u""};
+const std::array<Text, 7> kValues = {u"BFEBFBFF000306A9", u"1.02b", u"mb.42/77zx-r", u"S1A7-QX92-KM3", u"", u"", u""};
 const char* const kLines[] = {"CpuId = BFEBFBFF000306A9\r\n", "BiosVersion = 1.02b\r\n",
                               "BaseBordSerialNumber = mb.42/77zx-r\r\n", "HardDiskSerialNumber = S1A7-QX92-KM3\r\n",
                               "--------------------------------------------------\r\n"};
@@ -31,10 +30,7 @@ constexpr std::uint8_t kBitsBeforeLine[] = {0x00, 0x01, 0x01, 0x09, 0x19};
 const Text kEmptyGroups = u"     -     -     -     -     ";
 
 struct Window {
-  explicit Window(syscode::FileSystem& fs)
-      : log(fs), form(view, sources, log, fs, u"Syscode") {
-    form.FormCreate();
-  }
+  explicit Window(syscode::FileSystem& fs) : log(fs), form(view, sources, log, fs, u"Syscode") { form.FormCreate(); }
   fakes::FakeView view;
   fakes::FixedSources sources{kValues};
   syscode::DiagnosticLog log;

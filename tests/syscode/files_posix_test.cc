@@ -312,9 +312,8 @@ TEST(PosixFilesTest, ErrnoTable) {
   struct {
     int errno_value;
     int code;
-  } cases[] = {{ENOENT, 2}, {ENOTDIR, 3}, {EMFILE, 4}, {ENFILE, 4}, {EACCES, 5}, {EPERM, 5},
-               {EISDIR, 5}, {EROFS, 19}, {ETXTBSY, 32}, {ENOSPC, 112}, {EDQUOT, 112}, {ENAMETOOLONG, 206},
-               {EXDEV, 31}};
+  } cases[] = {{ENOENT, 2}, {ENOTDIR, 3},  {EMFILE, 4},   {ENFILE, 4},   {EACCES, 5},         {EPERM, 5}, {EISDIR, 5},
+               {EROFS, 19}, {ETXTBSY, 32}, {ENOSPC, 112}, {EDQUOT, 112}, {ENAMETOOLONG, 206}, {EXDEV, 31}};
   for (const auto& c : cases) EXPECT_EQ(syscode::WindowsErrorFromErrno(c.errno_value), c.code) << c.errno_value;
 }
 
@@ -325,7 +324,10 @@ TEST(PosixFilesTest, CodePageFollowsTheLocale) {
   EXPECT_EQ(SystemFileSystem().ToAnsiCodePage(u"a\u00e9\u062e"), "a\xc3\xa9\xd8\xae");
   setenv("LC_ALL", "C", 1);
   EXPECT_EQ(SystemFileSystem().ToAnsiCodePage(u"a\u00e9\u062e"), "a??");
-  if (old) setenv("LC_ALL", saved.c_str(), 1); else unsetenv("LC_ALL");
+  if (old)
+    setenv("LC_ALL", saved.c_str(), 1);
+  else
+    unsetenv("LC_ALL");
 }
 
 }  // namespace

@@ -58,8 +58,8 @@ class TempFolder {
 };
 
 std::string Content(const Text& name) {
-  HANDLE h = CreateFileW(ToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(ToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing>";
   std::string out;
   char buffer[4096];
@@ -159,8 +159,11 @@ TEST(Win32FileErrorCode, AFullDiskIsAlways112) {
   const struct {
     unsigned long last_error;
     int code;
-  } cases[] = {{ERROR_HANDLE_DISK_FULL, 112}, {ERROR_DISK_FULL, 112}, {ERROR_ACCESS_DENIED, 5},
-               {ERROR_SHARING_VIOLATION, 32}, {ERROR_PATH_NOT_FOUND, 3}};
+  } cases[] = {{ERROR_HANDLE_DISK_FULL, 112},
+               {ERROR_DISK_FULL, 112},
+               {ERROR_ACCESS_DENIED, 5},
+               {ERROR_SHARING_VIOLATION, 32},
+               {ERROR_PATH_NOT_FOUND, 3}};
   for (const auto& c : cases) EXPECT_EQ(syscode::win::FileErrorCode(c.last_error), c.code) << c.last_error;
 }
 
