@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/cli/access_hint.h"
 #include "app/cli/commands.h"
 #include "app/cli/console.h"
 #include "app/cli/report.h"
@@ -10,13 +11,12 @@
 #include "syscode/errors.h"
 #include "syscode/file_system.h"
 #include "syscode/readers.h"
+#include "syscode/source_access.h"
 #include "wmi/strutil.h"
 #include "wmi/wmiquery.h"
 
 #ifdef _WIN32
 #include <objbase.h>
-#else
-#include "platform/linux/hardware_classes.h"
 #endif
 
 namespace cli {
@@ -37,21 +37,6 @@ class ComApartment {
   bool initialized_;
 #endif
 };
-
-// On Linux, an ordinary user cannot read some sources (ACPI tables, the board
-// serial, the first disk sector); the layer tells these from absent ones.
-RootHint LinuxRootHint() {
-#ifdef _WIN32
-  return nullptr;
-#else
-  if (!RunsWithoutRoot()) return nullptr;
-  return [](int source) {
-    const syscode::SourceInfo& info = syscode::kSources[source];
-    return wmi::linux_layer::SourceUnreadable(info.wmi_class, info.property,
-                                              wmi::linux_layer::LiveMachineSources());
-  };
-#endif
-}
 
 }  // namespace
 
@@ -75,13 +60,19 @@ int RunMachine(const Options& options) {
     return kExitFailure;
   }
   report.mask = assembly.ExistItem();
+  // Sources this user could not read (some need root on Linux): see access_hint.h.
+  const auto unreadable = syscode::UnreadableSources();
 
   if (options.json) {
-    WriteOutUtf8(PressJson(report, RawOrigin::kText).dump(2) + "\n");
+    auto json = PressJson(report, RawOrigin::kText);
+    json["access"] = AccessJson(report.trace, unreadable);
+    WriteOutUtf8(json.dump(2) + "\n");
   } else if (options.sources) {
-    WriteOut(SourcesText(report, RawOrigin::kText, LinuxRootHint()));
+    WriteOut(SourcesText(report, RawOrigin::kText, AccessRootHint(unreadable)));
+    WriteErr(AccessNote(report.trace, unreadable, true));
   } else {
     WriteOut(report.code + u"\n");
+    WriteErr(AccessNote(report.trace, unreadable, false));
   }
   return kExitOk;
 }
