@@ -147,7 +147,7 @@ inline std::string EncodeTree(const std::filesystem::path& capture) {
         bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
       }
       out += EncodeRecord({'s', entry.stem().string(), bytes});
-    } else if (relative != "README.md" && relative != "capture.sh") {
+    } else if (relative != "README.md" && relative != "capture.sh" && relative != "unreadable.txt") {
       out += EncodeRecord({'f', relative, ReadWholeFile(entry)});
     }
   }
