@@ -1,5 +1,5 @@
 // Program start and end: COM and OLE for the whole run, the main window,
-// the message loop, exit code 0.
+// the message loop, exit code 0 (1 when the window cannot be made).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -9,6 +9,7 @@
 #include "app/main_form.h"
 #include "app/win32/main_window.h"
 #include "platform/windows/com_apartment.h"
+#include "platform/windows/dll_search.h"
 #include "syscode/diagnostic_log.h"
 #include "syscode/file_system.h"
 #include "syscode/readers.h"
@@ -40,6 +41,8 @@ syscode::Text ApplicationTitle() {
 app::win32::MainWindow* MainForm = nullptr;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Before anything can load a DLL by name: System32 only.
+  syscode::win::LoadDllsFromSystem32Only();
   // OLE, then a single-threaded COM apartment on this thread for the whole
   // run; each is undone at the end only if it succeeded.
   syscode::win::ComApartment apartment;
@@ -52,7 +55,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   syscode::DiagnosticLog log(syscode::SystemFileSystem());
   app::win32::MainWindow window(instance, sources, log, syscode::SystemFileSystem(), title);
   MainForm = &window;
-  if (window.Create()) window.RunMessageLoop();
+  // A window that cannot be made (no desktop yet, out of resources) is a
+  // failed start, not a run that ended normally: exit code 1.
+  const bool created = window.Create();
+  if (created) window.RunMessageLoop();
   MainForm = nullptr;
-  return 0;
+  return created ? 0 : 1;
 }
