@@ -1,0 +1,59 @@
+/* A vendor's C program using syscode.dll through its import library, run
+ * under Wine: the C API and the header's C++ API over it (dll_client_cxx.cc)
+ * behave as with the static library. Prints one line per failed check and
+ * exits 1 if there was any. */
+#include <stdio.h>
+#include <string.h>
+
+#include <syscode/syscode.h>
+
+int CheckCxxApi(void);
+
+static int failures = 0;
+
+static void Check(int ok, const char *what) {
+  if (!ok) {
+    printf("FAILED: %s\n", what);
+    ++failures;
+  }
+}
+
+int main(void) {
+  static const char *const worked[SYSCODE_SOURCE_COUNT] = {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r",
+                                                           "S1A7-QX92-KM3", NULL, NULL, NULL};
+  static const char *const inventory[SYSCODE_SOURCE_COUNT] = {
+      "BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", "LEGACY BIOS 2.07", "ASUSTeK", "2864434397"};
+  static const char *const missing[SYSCODE_SOURCE_COUNT] = {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r",
+                                                            NULL, NULL, NULL, NULL};
+  char code[SYSCODE_CODE_BUFFER_SIZE];
+  int result;
+
+  Check(strcmp(syscode_version(), SYSCODE_VERSION_FOR_TEST) == 0, "syscode_version");
+  Check(strcmp(syscode_last_error_message(), "") == 0, "no detail before a failure");
+
+  result = syscode_code_from_values(worked, code, sizeof code);
+  Check(result == 25 && strcmp(code, "900603007249AQRXZ7MK29X31") == 0, "the worked example");
+  result = syscode_code_from_values(inventory, code, sizeof code);
+  Check(result == 25 && strcmp(code, "900603007249AQRXZ7MK29X31") == 0, "all seven values");
+
+  result = syscode_code_from_values(missing, code, sizeof code);
+  Check(result == SYSCODE_ERROR_VALUES, "a missing value is refused");
+  Check(code[0] == '\0', "the buffer is left empty");
+  Check(strstr(syscode_last_error_message(), "value 3 (HardDiskSerialNumber) is missing") != NULL,
+        "the detail names the value");
+  Check(strcmp(syscode_error_text(result), "the values are not those of one press") == 0, "syscode_error_text");
+
+  /* Wine's own WMI answers the readers. */
+  result = syscode_get_code(code, sizeof code);
+  Check(result == 4 || result == 25, "syscode_get_code gives a code");
+  if (result >= 0) {
+    Check(strlen(code) == (size_t)result && code[1] == '0' && code[2] == '0', "the code's shape");
+    printf("this machine: %s\n", code);
+  } else {
+    printf("syscode_get_code: %s\n", syscode_last_error_message());
+  }
+
+  failures += CheckCxxApi();
+  printf(failures ? "dll client: %d failed\n" : "dll client: ok\n", failures);
+  return failures ? 1 : 0;
+}
