@@ -83,8 +83,12 @@ def _candidates():
         beside = [os.path.normpath(os.path.join(here, "..", "..", "libsyscode.1.dylib"))]
     else:
         names = ["libsyscode.so.1"]
-        # PREFIX/lib/python3/dist-packages -> PREFIX/lib
-        beside = [os.path.normpath(os.path.join(here, "..", "..", "libsyscode.so.1"))]
+        # PREFIX/lib/python3/dist-packages -> PREFIX/lib or PREFIX/lib/<multiarch>
+        lib = os.path.normpath(os.path.join(here, "..", ".."))
+        beside = [os.path.join(lib, "libsyscode.so.1")]
+        multiarch = getattr(sys.implementation, "_multiarch", "")
+        if multiarch:
+            beside.append(os.path.join(lib, multiarch, "libsyscode.so.1"))
     return names + [path for path in beside if os.path.exists(path)]
 
 

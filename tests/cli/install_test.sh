@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the build into a temporary prefix, then builds the vendor example
 # against the installed library: through pkg-config (shared and static) and
-# through find_package(syscode). Usage: install_test.sh BUILD_DIR SOURCE_DIR CC CMAKE
+# through find_package(syscode); then imports the installed Python module. Usage: install_test.sh BUILD_DIR SOURCE_DIR CC CMAKE
 set -eu
 build=$1
 source=$2
@@ -58,4 +58,16 @@ cp "$source/examples/vendor/example.c" "$tmp/project/"
 "$cmake" --build "$tmp/project/build" >/dev/null
 check "$tmp/project/build/example_shared"
 check "$tmp/project/build/example_static"
-echo "installed library works through pkg-config and find_package"
+
+# The Python module, as installed: it finds the library of its own prefix
+# without SYSCODE_LIBRARY or LD_LIBRARY_PATH.
+module=$prefix/lib/python3/dist-packages/syscode.py
+[ -f "$module" ] || { echo "the Python module was not installed" >&2; exit 1; }
+out=$(cd "$tmp" && env -u SYSCODE_LIBRARY -u LD_LIBRARY_PATH PYTHONPATH="$(dirname "$module")" python3 -c '
+import syscode
+print("recorded press: " + syscode.code_from_values(["BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3"]))
+print("loaded: " + syscode.library()._name)')
+echo "$out" | grep -qx "$expected" || { echo "bad output of the Python module: $out" >&2; exit 1; }
+echo "$out" | grep -q "^loaded: $prefix/" || { echo "the Python module loaded another library: $out" >&2; exit 1; }
+
+echo "installed library works through pkg-config, find_package and Python"
