@@ -33,7 +33,8 @@
 /* SYSCODE_API marks what the library exports. On Windows the C API lives in
  * syscode.dll: declared dllimport for its users, dllexport while the DLL is
  * built. A program that links the static libsyscode.a instead defines
- * SYSCODE_STATIC (the CMake target syscode::syscode_static does). */
+ * SYSCODE_STATIC (the CMake target syscode::syscode_static and the Windows
+ * syscode.pc do). */
 #if defined(_WIN32)
 #if defined(SYSCODE_BUILDING_DLL)
 #define SYSCODE_API __declspec(dllexport)
