@@ -103,7 +103,6 @@ class TMainForm {
   bool SaveEnabled() const { return save_enabled_; }
   const Text& SaveDialogFileName() const { return save_file_name_; }
   const Text& ApplicationTitle() const { return title_; }
-  syscode::CodeAssembly& Assembly() { return assembly_; }
 
  private:
   void ShowEdit1();

@@ -51,7 +51,7 @@ srcdir=$(find . -maxdepth 1 -type d -name 'libjpeg-turbo-*' | sort | tail -n 1)
 if [ -z "$srcdir" ]; then
   # Unpacks with Debian's patches applied; no build dependencies needed.
   apt-get source --download-only libjpeg-turbo
-  dsc=$(ls libjpeg-turbo_*.dsc | sort | tail -n 1)
+  dsc=$(find . -maxdepth 1 -name 'libjpeg-turbo_*.dsc' | sort | tail -n 1)
   dpkg-source -x "$dsc"
   srcdir=$(find . -maxdepth 1 -type d -name 'libjpeg-turbo-*' | sort | tail -n 1)
 fi
@@ -70,6 +70,6 @@ cmake -S "$srcdir" -B "$build" \
 cmake --build "$build" -j2
 cmake --install "$build"
 # The tools and documentation are of no use here; keep the prefix small.
-rm -rf "$prefix/bin" "$prefix/share/man" "$prefix/share/doc"
+rm -rf "${prefix:?}/bin" "$prefix/share/man" "$prefix/share/doc"
 touch "$stamp"
 echo "libjpeg-turbo for mingw installed in $prefix"

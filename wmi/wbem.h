@@ -55,6 +55,7 @@ inline constexpr Guid kIID_ISWbemObject = {0x76A6415A, 0xCB41, 0x11D1, {0x8B, 0x
 inline constexpr Guid kIID_ISWbemObjectSet = {0x76A6415F, 0xCB41, 0x11D1, {0x8B, 0x02, 0x00, 0x60, 0x08, 0x06, 0xD9, 0xB6}};
 inline constexpr Guid kIID_ISWbemPropertySet = {0xDEA0A7B2, 0xD4BA, 0x11D1, {0x8B, 0x09, 0x00, 0x60, 0x08, 0x06, 0xD9, 0xB6}};
 inline constexpr Guid kIID_ISWbemProperty = {0x1A388F98, 0xD4BA, 0x11D1, {0x8B, 0x09, 0x00, 0x60, 0x08, 0x06, 0xD9, 0xB6}};
+inline constexpr Guid kIID_ISWbemSecurity = {0xB54D66E6, 0x2287, 0x11D2, {0x8B, 0x33, 0x00, 0x60, 0x08, 0x06, 0xD9, 0xB6}};
 inline constexpr Guid kIID_IEnumVARIANT = {0x00020404, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr Guid kIID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr Guid kIID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -136,9 +137,22 @@ class ISWbemServices : public IUnknownObject {
                               std::shared_ptr<ISWbemObjectSet>* result) = 0;
 };
 
+// The security settings of a locator or connection (SWbemSecurity). This
+// system sets none and reads none; the locator wrapper hands the object out.
+class ISWbemSecurity : public IUnknownObject {
+ public:
+  static constexpr Guid kIid = kIID_ISWbemSecurity;
+};
+
 class ISWbemLocator : public IUnknownObject {
  public:
   static constexpr Guid kIid = kIID_ISWbemLocator;
+  // Security_: the locator's security settings. A locator without settings
+  // of its own (the Linux layer's: no authentication to set) gives E_NOTIMPL.
+  virtual HRESULT Security_(std::shared_ptr<ISWbemSecurity>* security) {
+    security->reset();
+    return kE_NOTIMPL;
+  }
   virtual HRESULT ConnectServer(const Text& server, const Text& name_space, const Text& user,
                                 const Text& password, const Text& locale, const Text& authority,
                                 std::int32_t security_flags,

@@ -58,4 +58,11 @@ std::shared_ptr<ISWbemServices> TSWbemLocator::ConnectServer(
   return services;
 }
 
+std::shared_ptr<ISWbemSecurity> TSWbemLocator::Security_() {
+  std::shared_ptr<ISWbemSecurity> security;
+  OleCheck(Runtime(), DefaultInterface()->Security_(&security));
+  if (!security) RaiseOleError(Runtime(), kE_POINTER);
+  return security;
+}
+
 }  // namespace wmi

@@ -41,6 +41,10 @@ class TSWbemLocator : public TOleServer {
                                                 std::int32_t iSecurityFlags,
                                                 const std::shared_ptr<IUnknownObject>& objWbemNamedValueSet);
 
+  // The Security_ of DefaultInterface. Raises what DefaultInterface raises,
+  // or EOleException when the call fails (or gives no object).
+  std::shared_ptr<ISWbemSecurity> Security_();
+
   // The shared identifiers and live count of every TSWbemLocator.
   static TServerData& LocatorServerData();
 

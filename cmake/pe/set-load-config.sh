@@ -8,7 +8,7 @@ read_u32() { od -An -tu4 -j "$1" -N4 "$file" | tr -d ' '; }
 read_u64() { od -An -tu8 -j "$1" -N8 "$file" | tr -d ' '; }
 write_u32() {  # offset value
   local v=$2
-  printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((v & 255)) $((v >> 8 & 255)) $((v >> 16 & 255)) $((v >> 24 & 255)))" |
+  printf '%b' "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((v & 255)) $((v >> 8 & 255)) $((v >> 16 & 255)) $((v >> 24 & 255)))" |
     dd of="$file" bs=1 seek="$1" conv=notrunc status=none
 }
 pe=$(read_u32 60)

@@ -194,6 +194,11 @@ class ServicesAdapter : public Adapter<wmi::ISWbemServices, ISWbemServices> {
   }
 };
 
+class SecurityAdapter : public Adapter<wmi::ISWbemSecurity, ISWbemSecurity> {
+ public:
+  using Adapter::Adapter;
+};
+
 class LocatorAdapter : public Adapter<wmi::ISWbemLocator, ISWbemLocator> {
  public:
   using Adapter::Adapter;
@@ -215,6 +220,14 @@ class LocatorAdapter : public Adapter<wmi::ISWbemLocator, ISWbemLocator> {
     if (SUCCEEDED(hr) && result) *services = std::make_shared<ServicesAdapter>(std::move(result));
     return hr;
   }
+
+  wmi::HRESULT Security_(std::shared_ptr<wmi::ISWbemSecurity>* security) override {
+    security->reset();
+    ComPtr<ISWbemSecurity> result;
+    HRESULT hr = com()->get_Security_(result.Receive());
+    if (SUCCEEDED(hr) && result) *security = std::make_shared<SecurityAdapter>(std::move(result));
+    return hr;
+  }
 };
 
 }  // namespace
@@ -230,6 +243,7 @@ std::shared_ptr<IUnknownObject> WrapInterface(const Guid& iid, ComPtr<IUnknown> 
     return std::make_shared<PropertySetAdapter>(As<ISWbemPropertySet>(object));
   }
   if (iid == wmi::kIID_ISWbemProperty) return std::make_shared<PropertyAdapter>(As<ISWbemProperty>(object));
+  if (iid == wmi::kIID_ISWbemSecurity) return std::make_shared<SecurityAdapter>(As<ISWbemSecurity>(object));
   return std::make_shared<UnknownAdapter>(std::move(object));
 }
 

@@ -9,7 +9,7 @@ command -v valgrind >/dev/null || { echo "valgrind_cli: valgrind is missing" >&2
 [[ -x $cli ]] || { echo "valgrind_cli: $cli is not built" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$work"
+cd "$work" || exit 1
 passed=0; failed=0
 run() {
   if valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite \

@@ -237,6 +237,11 @@ class FakeServices : public FakeObject<wmi::ISWbemServices> {
   Text name_space_;
 };
 
+class FakeSecurity : public FakeObject<wmi::ISWbemSecurity> {
+ public:
+  explicit FakeSecurity(FakeComRuntime& runtime) : FakeObject(runtime, "Security") {}
+};
+
 class FakeLocator : public FakeObject<wmi::ISWbemLocator> {
  public:
   explicit FakeLocator(FakeComRuntime& runtime) : FakeObject(runtime, "Locator") {}
@@ -258,6 +263,13 @@ class FakeLocator : public FakeObject<wmi::ISWbemLocator> {
     *services = std::make_shared<FakeServices>(runtime_, name_space);
     return wmi::kS_OK;
   }
+
+  HRESULT Security_(std::shared_ptr<wmi::ISWbemSecurity>* security) override {
+    security->reset();
+    if (auto hr = Enter("Security_", "")) return *hr;
+    *security = std::make_shared<FakeSecurity>(runtime_);
+    return wmi::kS_OK;
+  }
 };
 
 }  // namespace
@@ -271,6 +283,7 @@ std::string GuidName(const Guid& guid) {
       {wmi::kIID_ISWbemObjectSet, "ISWbemObjectSet"},
       {wmi::kIID_ISWbemPropertySet, "ISWbemPropertySet"},
       {wmi::kIID_ISWbemProperty, "ISWbemProperty"},
+      {wmi::kIID_ISWbemSecurity, "ISWbemSecurity"},
       {wmi::kIID_IEnumVARIANT, "IEnumVARIANT"},
       {wmi::kIID_IUnknown, "IUnknown"},
       {wmi::kIID_IDispatch, "IDispatch"},

@@ -68,7 +68,7 @@ struct Fault {
 
 // Call names, as recorded and as faults name them:
 //   GetActiveObject, CoCreateInstance,
-//   Locator.QueryInterface, Locator.ConnectServer,
+//   Locator.QueryInterface, Locator.ConnectServer, Locator.Security_,
 //   Services.QueryInterface, Services.ExecQuery, Services.InstancesOf,
 //   ObjectSet.QueryInterface, ObjectSet.Count, ObjectSet._NewEnum,
 //   ObjectEnum.QueryInterface, ObjectEnum.Next,

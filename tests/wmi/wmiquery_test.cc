@@ -547,4 +547,31 @@ TEST_F(LocatorWrapperTest, ConnectServerPassesItsArgumentsUnchanged) {
               ElementsAre("Locator.ConnectServer(host,root\\default,me,pw,MS_409,ntlm,128,set)"));
 }
 
+TEST_F(LocatorWrapperTest, SecurityIsTheDefaultInterfacesOwn) {
+  {
+    wmi::TSWbemLocator locator(nullptr, runtime_);
+    auto security = locator.Security_();
+    EXPECT_NE(security, nullptr);
+    EXPECT_EQ(runtime_.Calls("CoCreateInstance").size(), 1u) << "connects first";
+    EXPECT_THAT(runtime_.Calls("Locator.Security_"), ElementsAre("Locator.Security_()"));
+    locator.Disconnect();
+    EXPECT_EQ(runtime_.live_objects(), 1) << "the settings object is the caller's";
+  }
+  EXPECT_EQ(runtime_.live_objects(), 0);
+}
+
+TEST_F(LocatorWrapperTest, SecurityFailureRaisesTheCallsMessage) {
+  runtime_.FailCall("Locator.Security_", 1, wmi::kE_FAIL, u"no settings here. ");
+  wmi::TSWbemLocator locator(nullptr, runtime_);
+  try {
+    locator.Security_();
+    FAIL() << "no error raised";
+  } catch (const wmi::EOleException& e) {
+    EXPECT_EQ(e.Message(), u"no settings here");
+    EXPECT_EQ(e.ErrorCode(), wmi::kE_FAIL);
+  }
+  locator.Disconnect();
+  EXPECT_EQ(runtime_.live_objects(), 0);
+}
+
 }  // namespace
