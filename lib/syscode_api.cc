@@ -54,7 +54,7 @@ class LocatorWatch : public wmi::ComRuntime {
     return hr;
   }
   wmi::HRESULT CoCreateInstance(const wmi::Guid& clsid, std::uint32_t class_context, const wmi::Guid& iid,
-                           std::shared_ptr<wmi::IUnknownObject>* object) override {
+                                std::shared_ptr<wmi::IUnknownObject>* object) override {
     const wmi::HRESULT hr = runtime_.CoCreateInstance(clsid, class_context, iid, object);
     if (wmi::Succeeded(hr)) {
       obtained_ = true;
