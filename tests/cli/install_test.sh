@@ -63,11 +63,11 @@ check "$tmp/project/build/example_static"
 # without SYSCODE_LIBRARY or LD_LIBRARY_PATH.
 module=$prefix/lib/python3/dist-packages/syscode.py
 [ -f "$module" ] || { echo "the Python module was not installed" >&2; exit 1; }
-out=$(cd "$tmp" && env -u SYSCODE_LIBRARY -u LD_LIBRARY_PATH PYTHONPATH="$(dirname "$module")" python3 -c '
-import syscode
-print("recorded press: " + syscode.code_from_values(["BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3"]))
-print("loaded: " + syscode.library()._name)')
-echo "$out" | grep -qx "$expected" || { echo "bad output of the Python module: $out" >&2; exit 1; }
+out=$(cd "$tmp" && env -u SYSCODE_LIBRARY -u LD_LIBRARY_PATH PYTHONPATH="$(dirname "$module")" \
+      python3 "$source/examples/vendor/example.py")
+check echo "$out"
+out=$(cd "$tmp" && env -u SYSCODE_LIBRARY -u LD_LIBRARY_PATH PYTHONPATH="$(dirname "$module")" \
+      python3 -c 'import syscode; print("loaded: " + syscode.library()._name)')
 echo "$out" | grep -q "^loaded: $prefix/" || { echo "the Python module loaded another library: $out" >&2; exit 1; }
 
 echo "installed library works through pkg-config, find_package and Python"
