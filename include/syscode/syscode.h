@@ -18,7 +18,8 @@
  * at least three and at most seven sources.
  *
  * The library never writes a file (no LogD.txt) and keeps no state between
- * calls: every call is a first press in a new window. syscode_code_from_values
+ * calls but each thread's last error message: every call is a first press in
+ * a new window. syscode_code_from_values
  * may be called from any thread; call syscode_get_code from one thread at a
  * time (it queries the hardware through the platform's WMI layer).
  *
@@ -43,8 +44,9 @@
 #else
 #define SYSCODE_API __declspec(dllimport)
 #endif
-/* The DLL exports plain C only, so that MSVC and .NET can use it; the C++
- * API below is compiled into the user's program over it. */
+/* The DLL exports plain C only, so that MSVC and .NET can use it: with the
+ * DLL the C++ API below is inline over the C API; the static archive holds
+ * it compiled. */
 #define SYSCODE_CXX_API
 #elif defined(__GNUC__)
 #define SYSCODE_API __attribute__((visibility("default")))
