@@ -1,7 +1,8 @@
 /* A vendor's C program using syscode.dll through its import library, run
  * under Wine: the C API and the header's C++ API over it (dll_client_cxx.cc)
- * behave as with the static library. Prints one line per failed check and
- * exits 1 if there was any. */
+ * behave as with the static library. With --no-wmi it checks instead that a
+ * machine whose WMI locator cannot be created gets SYSCODE_ERROR_HARDWARE.
+ * Prints one line per failed check and exits 1 if there was any. */
 #include <stdio.h>
 #include <string.h>
 
@@ -18,7 +19,21 @@ static void Check(int ok, const char *what) {
   }
 }
 
-int main(void) {
+/* WMI switched off (Wine's scripting locator disabled): no code at all. */
+static int CheckNoWmi(void) {
+  static const char kDetail[] = "the WMI locator could not be created: ";
+  char code[SYSCODE_CODE_BUFFER_SIZE] = "x";
+  Check(syscode_get_code(code, sizeof code) == SYSCODE_ERROR_HARDWARE, "SYSCODE_ERROR_HARDWARE");
+  Check(code[0] == '\0', "the buffer is left empty");
+  Check(strncmp(syscode_last_error_message(), kDetail, sizeof kDetail - 1) == 0, "the detail");
+  printf("detail: %s\n", syscode_last_error_message());
+  printf(failures ? "dll client without WMI: %d failed\n" : "dll client without WMI: ok\n", failures);
+  return failures ? 1 : 0;
+}
+
+int main(int argc, char **argv) {
+  if (argc == 2 && strcmp(argv[1], "--no-wmi") == 0) return CheckNoWmi();
+
   static const char *const worked[SYSCODE_SOURCE_COUNT] = {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r",
                                                            "S1A7-QX92-KM3", NULL, NULL, NULL};
   static const char *const inventory[SYSCODE_SOURCE_COUNT] = {
