@@ -21,7 +21,8 @@ prefix=$tmp/prefix
 
 pc=$(find "$prefix" -name syscode.pc)
 [ -n "$pc" ] || { echo "syscode.pc was not installed" >&2; exit 1; }
-export PKG_CONFIG_PATH=$(dirname "$pc")
+PKG_CONFIG_PATH=$(dirname "$pc")
+export PKG_CONFIG_PATH
 libdir=$(pkg-config --variable=libdir syscode)
 expected="recorded press: 900603007249AQRXZ7MK29X31"
 
@@ -32,12 +33,15 @@ check() {  # check PROGRAM: runs it, wants two lines, the second the worked exam
 }
 
 # Shared, through pkg-config; the SONAME must be found at run time.
+# (pkg-config's flags are words of their own, hence unquoted.)
+# shellcheck disable=SC2046
 "$cc" -Wall -Wextra -Werror -std=c99 "$source/examples/vendor/example.c" $(pkg-config --cflags --libs syscode) \
   -o "$tmp/example_shared"
 LD_LIBRARY_PATH=$libdir check "$tmp/example_shared"
 readelf -d "$libdir/libsyscode.so" | grep -q 'SONAME.*libsyscode\.so\.1' || { echo "no SONAME" >&2; exit 1; }
 
 # Static: the archive and the private libraries pkg-config names.
+# shellcheck disable=SC2046
 "$cc" -std=c99 "$source/examples/vendor/example.c" $(pkg-config --cflags syscode) "$libdir/libsyscode.a" \
   $(pkg-config --libs-only-l --static syscode | sed 's/-lsyscode//') -o "$tmp/example_static"
 check "$tmp/example_static"
