@@ -242,3 +242,72 @@ const char* syscode_last_error_message(void) { return last_error_message; }
 const char* syscode_version(void) { return SYSCODE_VERSION_STRING; }
 
 }  // extern "C"
+
+// ---- Decoding a diagnostic log and checking a code (JSON reports) ----
+
+#include <cstdlib>
+#include <string_view>
+
+#include "syscode/code_check.h"
+
+namespace {
+
+// A copy of `text` in memory the caller releases with syscode_free.
+char* NewCString(const std::string& text) {
+  char* out = static_cast<char*>(std::malloc(text.size() + 1));
+  if (out != nullptr) std::memcpy(out, text.c_str(), text.size() + 1);
+  return out;
+}
+
+}  // namespace
+
+extern "C" {
+
+char* syscode_decode_log(const char* bytes, size_t length) {
+  if (bytes == nullptr && length != 0) return nullptr;
+  try {
+    return NewCString(syscode::DecodeLogJson(std::string_view(bytes == nullptr ? "" : bytes, length)));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+int syscode_check_code(const char* code, const char* log_bytes, size_t log_length, char** report) {
+  if (report != nullptr) *report = nullptr;
+  if (code == nullptr) return SYSCODE_ERROR_ARGUMENT;
+  try {
+    const syscode::Text typed = syscode::FromUtf8(code);
+    syscode::Text normalized;
+    syscode::Text problem;
+    if (!syscode::NormalizeTypedCode(typed, &normalized, &problem)) return SYSCODE_ERROR_ARGUMENT;
+    std::vector<syscode::CheckCandidate> candidates;
+    const bool against_log = log_bytes != nullptr;
+    if (against_log) {
+      if (log_length > syscode::kMaxLogBytes) return SYSCODE_ERROR_ARGUMENT;
+      syscode::CandidatesOfLogBytes(std::string_view(log_bytes, log_length), std::nullopt, &candidates);
+    } else {
+      [[maybe_unused]] syscode::ComApartment apartment;
+      syscode::WmiHardwareSources sources;
+      syscode::NullLog no_log;
+      syscode::CodeAssembly assembly(sources, no_log);
+      const syscode::Text machine_code = assembly.GetSystemCode();
+      candidates.push_back({machine_code, assembly.ExistItem(), std::nullopt, 0, 0, 0});
+    }
+    const syscode::CheckResult result = syscode::CheckCode(typed, candidates);
+    if (report != nullptr) {
+      *report = NewCString(syscode::JsonText(syscode::CheckJson(result, candidates, against_log)));
+      if (*report == nullptr) return SYSCODE_ERROR_INTERNAL;
+    }
+    return result.match ? 1 : 0;
+  } catch (const std::bad_alloc&) {
+    return SYSCODE_ERROR_INTERNAL;
+  } catch (const syscode::Exception&) {
+    return SYSCODE_ERROR_HARDWARE;
+  } catch (...) {
+    return SYSCODE_ERROR_INTERNAL;
+  }
+}
+
+void syscode_free(void* p) { std::free(p); }
+
+}  // extern "C"

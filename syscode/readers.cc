@@ -13,21 +13,36 @@ bool IsNullWord(const Text& value) { return value == u"NULL" || value == u"null"
 }  // namespace
 
 Text WmiHardwareSources::ReadSource(int index) {
+  ReaderDetail detail;
+  Text result = Read(index, detail);
+  if (observer_ != nullptr) {
+    detail.value = result;
+    observer_->SourceRead(index, detail);
+  }
+  return result;
+}
+
+Text WmiHardwareSources::Read(int index, ReaderDetail& detail) {
   const SourceInfo& source = kSources[static_cast<size_t>(index)];
   Text result;
   wmi::T2DimStrArray table;
-  std::int32_t instance_count = 0;
-  Text error_text;
   const std::int32_t n = wmi::QueryWmiTable(runtime_, u".", u"root\\CIMV2", Text(), Text(), source.wmi_class,
-                                            table, instance_count, error_text);
+                                            table, detail.instance_count, detail.error_text);
+  detail.result = n;
   if (n <= 0 || table.empty()) return result;
   const std::vector<Text>& header = table[0];
+  // The walk goes from cell 0 to cell n, but never beyond the header row:
+  // n is the last instance's property count and can exceed its width.
   const size_t last = std::min(static_cast<size_t>(n) + 1, header.size());
   for (size_t i = 0; i < last; ++i) {
     if (Trim(header[i]) == source.property) {
+      detail.property_found = true;
       // The shape gives every row the header's width; guard anyway.
       if (table.size() > 1 && i < table[1].size()) result = Trim(table[1][i]);
-      if (source.null_word_test && IsNullWord(result)) result.clear();
+      if (source.null_word_test && IsNullWord(result)) {
+        detail.null_word = true;
+        result.clear();
+      }
       return result;
     }
   }

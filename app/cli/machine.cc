@@ -1,7 +1,9 @@
-// This machine: its code through the WMI readers, and WMI queries.
-#include <cstdint>
+// This machine's code through the WMI readers, with the reason for every
+// source (--sources, --json), and the press's lines in a log (--log).
+#include <filesystem>
 #include <memory>
 
+#include "app/cli/access_hint.h"
 #include "app/cli/commands.h"
 #include "app/cli/console.h"
 #include "app/cli/report.h"
@@ -10,13 +12,12 @@
 #include "syscode/errors.h"
 #include "syscode/file_system.h"
 #include "syscode/readers.h"
-#include "wmi/strutil.h"
-#include "wmi/wmiquery.h"
+#include "syscode/source_access.h"
 
 #ifdef _WIN32
 #include <objbase.h>
 #else
-#include "platform/linux/hardware_classes.h"
+#include <unistd.h>
 #endif
 
 namespace cli {
@@ -38,26 +39,50 @@ class ComApartment {
 #endif
 };
 
-// On Linux, an ordinary user cannot read some sources (ACPI tables, the board
-// serial, the first disk sector); the layer tells these from absent ones.
-RootHint LinuxRootHint() {
+// Keeps what each reader saw.
+class DetailRecorder : public syscode::ReaderObserver {
+ public:
+  explicit DetailRecorder(syscode::PressFacts& press) : press_(press) {}
+  void SourceRead(int index, const syscode::ReaderDetail& detail) override { press_.details[index] = detail; }
+
+ private:
+  syscode::PressFacts& press_;
+};
+
+// Why the log file could not be written, as the file system tells it; the
+// window's message (from the error code alone) cannot say that a folder is
+// missing. Empty when nothing more is known.
+Text RealReason([[maybe_unused]] const Text& file, [[maybe_unused]] int code) {
 #ifdef _WIN32
-  return nullptr;
+  return Text();
 #else
-  if (!RunsWithoutRoot()) return nullptr;
-  return [](int source) {
-    const syscode::SourceInfo& info = syscode::kSources[source];
-    return wmi::linux_layer::SourceUnreadable(info.wmi_class, info.property,
-                                              wmi::linux_layer::LiveMachineSources());
-  };
+  namespace fs = std::filesystem;
+  const fs::path path(syscode::ToUtf8(file));
+  fs::path folder = path.parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ec;
+  const Text shown_folder = syscode::FromUtf8(folder.string());
+  if (!fs::exists(folder, ec)) return u"the folder " + shown_folder + u" does not exist";
+  if (!fs::is_directory(folder, ec)) return shown_folder + u" is not a folder";
+  const fs::file_status status = fs::status(path, ec);
+  if (fs::is_directory(status)) return u"it is a folder";
+  if (fs::exists(status) && !fs::is_regular_file(status)) return u"it is not a regular file";
+  if (fs::exists(status) && ::access(path.c_str(), W_OK) != 0) return u"no permission to write the file";
+  if (!fs::exists(status) && ::access(folder.c_str(), W_OK) != 0) {
+    return u"no permission to create a file in " + shown_folder;
+  }
+  if (code == syscode::oserr::kDiskFull) return u"the disk is full";
+  return Text();
 #endif
 }
 
 }  // namespace
 
-int RunMachine(const Options& options) {
+bool MachinePress(const Options& options, syscode::PressFacts* press) {
   [[maybe_unused]] ComApartment apartment;
   syscode::WmiHardwareSources sources;
+  DetailRecorder recorder(*press);
+  sources.SetObserver(&recorder);
   syscode::NullLog no_log;
   std::unique_ptr<syscode::DiagnosticLog> file_log;
   if (options.log) file_log = std::make_unique<syscode::DiagnosticLog>(syscode::SystemFileSystem(), *options.log);
@@ -65,45 +90,37 @@ int RunMachine(const Options& options) {
 
   // A newly opened window: a fresh assembly, ExistItem 0.
   syscode::CodeAssembly assembly(sources, log);
-  PressReport report;
-  assembly.SetTrace(&report.trace);
+  assembly.SetTrace(&press->trace);
   try {
-    report.code = assembly.GetSystemCode();
+    press->code = assembly.GetSystemCode();
   } catch (const syscode::FileError& e) {
-    // The press ends at the line that failed, as in the window.
-    ReportError(syscode::ErrorDisplayText(e.Message()));
-    return kExitFailure;
+    // The press ends at the line that failed, as in the window. The message
+    // is the window's, after the file's name, then what the file system says.
+    Text message = *options.log + u": " + syscode::ErrorDisplayText(e.Message());
+    if (const Text reason = RealReason(*options.log, e.Code()); !reason.empty()) message += u" (" + reason + u")";
+    ReportError(message);
+    return false;
   }
-  report.mask = assembly.ExistItem();
-
-  if (options.json) {
-    WriteOutUtf8(PressJson(report, RawOrigin::kText).dump(2) + "\n");
-  } else if (options.sources) {
-    WriteOut(SourcesText(report, RawOrigin::kText, LinuxRootHint()));
-  } else {
-    WriteOut(report.code + u"\n");
-  }
-  return kExitOk;
+  press->mask = assembly.ExistItem();
+  return true;
 }
 
-int RunQuery(const Options& options) {
-  [[maybe_unused]] ComApartment apartment;
-  wmi::T2DimStrArray table;
-  std::int32_t instance_count = 0;
-  Text error_text;
-  const std::int32_t result = wmi::QueryWmiTable(options.server, options.name_space, Text(), Text(),
-                                                 *options.query, table, instance_count, error_text);
+int RunMachine(const Options& options) {
+  syscode::PressFacts press;
+  if (!MachinePress(options, &press)) return kExitFailure;
+  // Sources this user could not read (some need root on Linux): see access_hint.h.
+  const auto unreadable = syscode::UnreadableSources();
   if (options.json) {
-    WriteOutUtf8(QueryJson(result, instance_count, error_text, table).dump(2) + "\n");
-  } else if (result > 0) {
-    WriteOut(TableText(table));
-  } else if (result == 0) {
-    WriteErr(u"syscode-cli: " + *options.query + u": no instance\n");
-  }
-  if (result < 0) {
-    ReportError(u"query " + *options.query + u" failed" +
-                (error_text.empty() ? Text() : u": " + syscode::ErrorDisplayText(error_text)));
-    return kExitFailure;
+    syscode::Json json = {{"schema", syscode::kJsonSchema}};
+    json.update(syscode::PressJson(press));
+    json["access"] = AccessJson(press.trace, unreadable);
+    WriteOutUtf8(syscode::JsonText(json) + "\n");
+  } else if (options.sources) {
+    WriteOut(SourcesText(press, AccessRootHint(unreadable)));
+    WriteErr(AccessNote(press.trace, unreadable, true));
+  } else {
+    WriteOut(press.code + u"\n");
+    WriteErr(AccessNote(press.trace, unreadable, false));
   }
   return kExitOk;
 }

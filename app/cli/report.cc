@@ -1,74 +1,19 @@
 #include "app/cli/report.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 
+#include "app/cli/console.h"
 #include "syscode/hardware_sources.h"
+#include "wmi/variant.h"
 
 namespace cli {
 
 namespace {
 
 using syscode::kSources;
-
-constexpr std::size_t kPartLength = 7;
-
-bool IsValidUtf8(const std::string& bytes) { return syscode::ToUtf8(syscode::FromUtf8(bytes)) == bytes; }
-
-Text ShownRaw(const Text& raw, RawOrigin origin) {
-  if (origin == RawOrigin::kText) return raw;
-  std::string bytes;
-  for (char16_t c : raw) bytes.push_back(static_cast<char>(c));
-  return IsValidUtf8(bytes) ? syscode::FromUtf8(bytes) : raw;
-}
-
-// Control characters as escapes, so a value with a line break stays on its line.
-Text Printable(const Text& text) {
-  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-  Text out;
-  for (char16_t c : text) {
-    if (c == u'\r') {
-      out += u"\\r";
-    } else if (c == u'\n') {
-      out += u"\\n";
-    } else if (c == u'\t') {
-      out += u"\\t";
-    } else if (c < 32 || c == 127) {
-      out += u"\\x";
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 15]);
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
-bool Used(const PressReport& press, int source) {
-  return press.trace.sources[source].part.has_value() && !press.trace.body_emptied;
-}
-
-Text Count(std::size_t n) { return syscode::DecimalText(static_cast<unsigned long long>(n)); }
-
-// Why a source gave no part, or what became of its part.
-Text Outcome(const PressReport& press, int source, const RootHint& root_hint) {
-  const syscode::SourceTrace& s = press.trace.sources[source];
-  if (!s.read) return u"not read: three parts were already in hand";
-  if (s.part) {
-    if (Used(press, source)) return u"part " + *s.part;
-    return u"part " + *s.part +
-           u", not used: collection reached DiskDriveSignature, so the body was emptied";
-  }
-  if (s.raw.empty()) {
-    Text why = u"no part: empty";
-    if (root_hint && root_hint(source)) {
-      why += u" (it could not be read without root rights: run syscode-cli as root, e.g. with sudo)";
-    }
-    return why;
-  }
-  const Text normalized = syscode::CodeAssembly::NormalizeIdentifier(s.raw);
-  return u"no part: too short (" + Count(normalized.size()) + u" letters and digits, " + Count(kPartLength) +
-         u" needed)";
-}
+using syscode::ToUtf8;
 
 std::size_t Width(const Text& text) {
   // Characters, not code units: a surrogate pair is one character.
@@ -76,47 +21,66 @@ std::size_t Width(const Text& text) {
                                                 [](char16_t c) { return c < 0xDC00 || c > 0xDFFF; }));
 }
 
+// A cell as JSON: null for a null value, integers as numbers and booleans as
+// true/false by the column's CIM type; anything that does not read back as
+// that type stays text.
+// `type` is -1 when unknown.
+syscode::Json TypedCell(const Text& cell, std::int32_t type, bool null) {
+  using syscode::Json;
+  const std::string text = ToUtf8(cell);
+  if (null && cell == u"NULL") return nullptr;
+  switch (type) {
+    case 11:  // boolean
+      if (cell == u"True") return true;
+      if (cell == u"False") return false;
+      return text;
+    case 16:  // sint8
+    case 2:   // sint16
+    case 3:   // sint32
+    case 20: {  // sint64
+      if (text.empty() || text.find('|') != std::string::npos) return text;
+      char* end = nullptr;
+      errno = 0;
+      const long long v = std::strtoll(text.c_str(), &end, 10);
+      if (errno != 0 || *end != '\0') return text;
+      return v;
+    }
+    case 17:  // uint8
+    case 18:  // uint16
+    case 19:  // uint32
+    case 21: {  // uint64
+      if (text.empty() || text[0] == '-' || text.find('|') != std::string::npos) return text;
+      char* end = nullptr;
+      errno = 0;
+      const unsigned long long v = std::strtoull(text.c_str(), &end, 10);
+      if (errno != 0 || *end != '\0') return text;
+      return v;
+    }
+    default:
+      return text;
+  }
+}
+
 }  // namespace
 
-Text MaskText(std::uint8_t mask) {
-  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-  return Text(u"0x") + kHex[mask >> 4] + kHex[mask & 15];
-}
-
-Text SourcesText(const PressReport& press, RawOrigin origin, const RootHint& root_hint) {
-  Text out = u"Code: " + press.code + u" (source mask " + MaskText(press.mask) + u")\n";
+Text SourcesText(const syscode::PressFacts& press, const RootHint& root_hint) {
+  Text out = u"Code: " + press.code + u" (source mask " + syscode::MaskText(press.mask) + u")\n";
   for (int source = 0; source < syscode::kSourceCount; ++source) {
     const syscode::SourceTrace& s = press.trace.sources[source];
+    const syscode::SourceExplanation why = syscode::ExplainSource(press, source);
     if (!s.read) {
-      out += Text(kSources[source].label) + u"(" + Outcome(press, source, nullptr) + u")\n";
+      out += Text(kSources[source].label) + u"(" + why.text + u")\n";
       continue;
     }
-    out += Text(kSources[source].label) + Printable(ShownRaw(s.raw, origin)) + u"\n";
-    out += u"    " + Outcome(press, source, root_hint) + u"\n";
+    Text text = why.text;
+    // An unreadable board serial reaches the report as "NULL" (its reader has no null-word test).
+    if ((s.raw.empty() || s.raw == u"NULL") && root_hint && root_hint(source)) {
+      text += u" (it could not be read without root rights: run syscode-cli as root, e.g. with sudo)";
+    }
+    out += Text(kSources[source].label) + Printable(syscode::ShownRaw(s.raw, press.from_log)) + u"\n";
+    out += u"    " + Printable(text) + u"\n";
   }
   return out;
-}
-
-nlohmann::ordered_json PressJson(const PressReport& press, RawOrigin origin) {
-  using json = nlohmann::ordered_json;
-  json sources = json::array();
-  for (int source = 0; source < syscode::kSourceCount; ++source) {
-    const syscode::SourceInfo& info = kSources[source];
-    const syscode::SourceTrace& s = press.trace.sources[source];
-    sources.push_back({
-        {"name", syscode::ToUtf8(info.name)},
-        {"label", syscode::ToUtf8(info.label)},
-        {"class", syscode::ToUtf8(info.wmi_class)},
-        {"property", syscode::ToUtf8(info.property)},
-        {"read", s.read},
-        {"raw", s.read ? json(syscode::ToUtf8(ShownRaw(s.raw, origin))) : json(nullptr)},
-        {"part", s.part ? json(syscode::ToUtf8(*s.part)) : json(nullptr)},
-        {"used", Used(press, source)},
-    });
-  }
-  return {{"code", syscode::ToUtf8(press.code)},
-          {"mask", syscode::ToUtf8(MaskText(press.mask))},
-          {"sources", std::move(sources)}};
 }
 
 Text TableText(const std::vector<std::vector<Text>>& table) {
@@ -138,19 +102,46 @@ Text TableText(const std::vector<std::vector<Text>>& table) {
   return out;
 }
 
-nlohmann::ordered_json QueryJson(int result, int instance_count, const Text& error_text,
-                         const std::vector<std::vector<Text>>& table) {
-  using json = nlohmann::ordered_json;
-  json rows = json::array();
-  for (const auto& row : table) {
-    json cells = json::array();
-    for (const Text& cell : row) cells.push_back(syscode::ToUtf8(cell));
-    rows.push_back(std::move(cells));
+syscode::Json QueryJson(const Text& query, const Text& name_space, const Text& server, int result,
+                        int instance_count, const Text& error_text, const std::vector<std::vector<Text>>& table,
+                        const ColumnTypes& types) {
+  using syscode::Json;
+  Json columns = Json::array();
+  Json rows = Json::array();
+  // A failed query gives no table: what it stored before failing is not a
+  // result anyone should read as values.
+  if (result >= 0 && !table.empty()) {
+    const std::vector<Text>& header = table[0];
+    for (std::size_t i = 1; i < header.size(); ++i) {
+      const std::optional<std::int32_t> type = i < types.types.size() ? types.types[i] : std::nullopt;
+      Json cim_type = nullptr;
+      if (type.has_value()) cim_type = type.value();
+      columns.push_back({{"name", ToUtf8(header[i])}, {"cim_type", std::move(cim_type)}});
+    }
+    for (std::size_t r = 1; r < table.size(); ++r) {
+      const std::vector<Text>& row = table[r];
+      // A row whose instance was never delivered holds only empty cells.
+      if (row.empty() || row[0].empty()) continue;
+      Json values = Json::object();
+      Json texts = Json::object();
+      for (std::size_t i = 1; i < header.size() && i < row.size(); ++i) {
+        const std::int32_t type = i < types.types.size() ? types.types[i].value_or(-1) : -1;
+        const bool null = r < types.nulls.size() && i < types.nulls[r].size() && types.nulls[r][i];
+        values[ToUtf8(header[i])] = TypedCell(row[i], type, null);
+        texts[ToUtf8(header[i])] = ToUtf8(row[i]);
+      }
+      rows.push_back({{"instance", static_cast<long long>(r)}, {"values", std::move(values)}, {"text", std::move(texts)}});
+    }
   }
-  return {{"result", result},
+  return {{"schema", syscode::kJsonSchema},
+          {"query", ToUtf8(query)},
+          {"namespace", ToUtf8(name_space)},
+          {"server", ToUtf8(server)},
+          {"result", result},
           {"instance_count", instance_count},
-          {"error", result < 0 ? json(syscode::ToUtf8(error_text)) : json(nullptr)},
-          {"table", std::move(rows)}};
+          {"error", result < 0 ? Json(ToUtf8(error_text)) : Json(nullptr)},
+          {"columns", std::move(columns)},
+          {"rows", std::move(rows)}};
 }
 
 }  // namespace cli

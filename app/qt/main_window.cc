@@ -70,7 +70,7 @@ void ShowCriticalMessage(QWidget* parent, const QString& caption, const QString&
 
 QtMainWindow::QtMainWindow(syscode::HardwareSources& sources, syscode::LogSink& log,
                            syscode::FileSystem& files, Text application_title, QWidget* parent)
-    : QWidget(parent), form_(*this, sources, log, files, std::move(application_title)) {
+    : QWidget(parent), recorder_(sources), form_(*this, recorder_, log, files, std::move(application_title)) {
   BuildControls();
   ConnectHandlers();
   form_.FormCreate();
@@ -143,9 +143,18 @@ void QtMainWindow::BuildControls() {
 }
 
 void QtMainWindow::ConnectHandlers() {
-  connect(bit_btn1_, &QPushButton::clicked, this, [this] { form_.Dispatch(&TMainForm::Button1Click); });
+  connect(bit_btn1_, &QPushButton::clicked, this, [this] {
+    recorder_.Reset();
+    form_.Dispatch(&TMainForm::Button1Click);
+    ShowPrivilegeNote();
+  });
   connect(bit_btn2_, &QPushButton::clicked, this, [this] { form_.Dispatch(&TMainForm::BitBtn2Click); });
   connect(bit_btn3_, &QPushButton::clicked, this, [this] { form_.Dispatch(&TMainForm::BitBtn3Click); });
+}
+
+void QtMainWindow::ShowPrivilegeNote() {
+  const bool limited = !syscode::PrivilegeLimitsOfPress(recorder_.Read(), access_()).empty();
+  edit1_->setToolTip(limited ? ToQString(kPrivilegeNote) : QString());
 }
 
 void QtMainWindow::CentreOnDesktop() {

@@ -7,8 +7,10 @@
 // and the buttons read right to left. Edit1 reads left to right.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <QIcon>
 #include <QImage>
@@ -23,6 +25,7 @@
 #include "syscode/diagnostic_log.h"
 #include "syscode/file_system.h"
 #include "syscode/hardware_sources.h"
+#include "syscode/source_access.h"
 
 class QGroupBox;
 class QLabel;
@@ -52,12 +55,49 @@ QIcon ProgramIcon();
 // `parent`.
 void ShowCriticalMessage(QWidget* parent, const QString& caption, const QString& message);
 
+// The sources of the window, passed through, with a note of which of them
+// the current press read (for the note on sources a privileged user could
+// read, see QtMainWindow).
+class ReadRecorder final : public syscode::HardwareSources {
+ public:
+  explicit ReadRecorder(syscode::HardwareSources& sources) : sources_(sources) {}
+  void Reset() { read_ = {}; }
+  const std::array<bool, syscode::kSourceCount>& Read() const { return read_; }
+
+  Text ReadCpuId() override { return Note(0, &syscode::HardwareSources::ReadCpuId); }
+  Text ReadBiosVersion() override { return Note(1, &syscode::HardwareSources::ReadBiosVersion); }
+  Text ReadBaseBoardSerial() override { return Note(2, &syscode::HardwareSources::ReadBaseBoardSerial); }
+  Text ReadHardDiskSerial() override { return Note(3, &syscode::HardwareSources::ReadHardDiskSerial); }
+  Text ReadBiosName() override { return Note(4, &syscode::HardwareSources::ReadBiosName); }
+  Text ReadBaseBoardManufacturer() override { return Note(5, &syscode::HardwareSources::ReadBaseBoardManufacturer); }
+  Text ReadDiskDriveSignature() override { return Note(6, &syscode::HardwareSources::ReadDiskDriveSignature); }
+
+ private:
+  Text Note(int source, Text (syscode::HardwareSources::*read)()) {
+    read_[source] = true;
+    return (sources_.*read)();
+  }
+  syscode::HardwareSources& sources_;
+  std::array<bool, syscode::kSourceCount> read_{};
+};
+
+// The tooltip of Edit1 after a press that read a source this user could not
+// read but a privileged user (root) could: the code may then differ from
+// the one a run as root gives. Persian, then English.
+inline constexpr char16_t kPrivilegeNote[] =
+    u"این کد بدون دسترسی root ساخته شد "
+    u"و برخی از منابع سخت‌افزاری خوانده نشد؛ "
+    u"اجرای برنامه با دسترسی root ممکن است کد دیگری بدهد.\n"
+    u"Made without root rights: some hardware sources could not be read, "
+    u"and a run as root may give another code.";
+
 class QtMainWindow : public QWidget, public MainFormView {
  public:
   // Returns the confirmed full path, or nullopt when cancelled.
   using SaveDialogRunner = std::function<std::optional<QString>(QWidget* parent, const QString& file_name)>;
   using MessageBoxRunner =
       std::function<void(QWidget* parent, const QString& caption, const QString& message)>;
+  using AccessProvider = std::function<std::vector<syscode::SourceAccess>()>;
 
   // Builds the controls and runs FormCreate. The references must outlive
   // the window.
@@ -67,6 +107,8 @@ class QtMainWindow : public QWidget, public MainFormView {
   // Tests replace the modal dialogs with scripted answers.
   void SetSaveDialogRunner(SaveDialogRunner runner) { save_dialog_ = std::move(runner); }
   void SetMessageBoxRunner(MessageBoxRunner runner) { message_box_ = std::move(runner); }
+  // Tests replace the platform's answer to which sources were unreadable.
+  void SetAccessProvider(AccessProvider provider) { access_ = std::move(provider); }
 
   // Moves the window to the centre of the desktop that spans all screens.
   void CentreOnDesktop();
@@ -86,10 +128,15 @@ class QtMainWindow : public QWidget, public MainFormView {
  private:
   void BuildControls();
   void ConnectHandlers();
+  // Sets or clears Edit1's tooltip (kPrivilegeNote) after a press; the
+  // window's layout stays as it is.
+  void ShowPrivilegeNote();
 
+  ReadRecorder recorder_;  // before form_, which reads through it
   TMainForm form_;
   SaveDialogRunner save_dialog_ = &RunSaveDialog;
   MessageBoxRunner message_box_ = &ShowCriticalMessage;
+  AccessProvider access_ = [] { return syscode::UnreadableSources(); };
 
   QGroupBox* group_box1_ = nullptr;
   QPushButton* bit_btn1_ = nullptr;

@@ -131,6 +131,27 @@ SYSCODE_API const char *syscode_last_error_message(void);
 /* The library's version, e.g. "1.0.0". */
 SYSCODE_API const char *syscode_version(void);
 
+/*
+ * Decoding a diagnostic log and checking a code. The JSON objects are those
+ * syscode-cli prints; docs/cli.md describes their fields (schema 1).
+ */
+
+/* Decodes a diagnostic log's bytes: a newly allocated NUL-terminated UTF-8 JSON text, the same
+   object as `syscode-cli --from-log FILE --json` prints for one file (its "file" is null);
+   NULL on failure (out of memory, NULL bytes with a non-zero length, more than 64 MiB).
+   Release it with syscode_free. */
+SYSCODE_API char *syscode_decode_log(const char *bytes, size_t length);
+/* Checks a code as a customer typed it (dashes, spaces, lower case accepted) against the presses of
+   a log (log_bytes non-NULL) or against this machine (log_bytes NULL). Returns 1 on a match, 0 on
+   none, or a negative SYSCODE_ERROR_* value (SYSCODE_ERROR_ARGUMENT: code NULL, not letters,
+   digits, dashes and blanks, or a log of more than 64 MiB). When report is non-NULL, *report
+   receives a newly allocated JSON text (the same object as
+   `syscode-cli --check CODE [--from-log] --json` prints), to release with syscode_free, or NULL
+   on failure. */
+SYSCODE_API int syscode_check_code(const char *code, const char *log_bytes, size_t log_length, char **report);
+/* Releases a text the two functions above returned; NULL is fine. */
+SYSCODE_API void syscode_free(void *p);
+
 #ifdef __cplusplus
 } /* extern "C" */
 

@@ -31,6 +31,21 @@ class FileDescriptor {
   int fd_;
 };
 
+// Closes a directory stream when it goes out of scope.
+class DirectoryStream {
+ public:
+  explicit DirectoryStream(const std::string& path) : dir_(::opendir(path.c_str())) {}
+  ~DirectoryStream() {
+    if (dir_ != nullptr) ::closedir(dir_);
+  }
+  DirectoryStream(const DirectoryStream&) = delete;
+  DirectoryStream& operator=(const DirectoryStream&) = delete;
+  DIR* get() const { return dir_; }
+
+ private:
+  DIR* dir_;
+};
+
 // Reads up to `limit` bytes; nullopt on a read error.
 std::optional<std::string> ReadUpTo(int fd, std::size_t limit) {
   std::string out;
@@ -69,6 +84,11 @@ class LiveProbe : public MachineProbe {
     if (!bytes || bytes->size() != 512) return std::nullopt;
     return bytes;
   }
+
+  int OpenError(const std::string& path) override {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    return fd.get() < 0 ? errno : 0;
+  }
 };
 
 constexpr std::size_t kFileLimit = 1 << 20;  // sysfs attributes and DMI tables are far smaller
@@ -103,13 +123,12 @@ std::optional<std::string> SourceTree::ReadAttribute(std::string_view path) cons
 
 std::vector<std::string> SourceTree::List(std::string_view path) const {
   std::vector<std::string> names;
-  DIR* dir = ::opendir(Host(path).c_str());
-  if (dir == nullptr) return names;
-  while (const dirent* entry = ::readdir(dir)) {
+  DirectoryStream dir(Host(path));
+  if (dir.get() == nullptr) return names;
+  while (const dirent* entry = ::readdir(dir.get())) {
     std::string name = entry->d_name;
     if (name != "." && name != "..") names.push_back(std::move(name));
   }
-  ::closedir(dir);
   std::sort(names.begin(), names.end());
   return names;
 }

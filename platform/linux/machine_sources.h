@@ -1,8 +1,8 @@
 // Where the Linux hardware layer reads from: a folder that stands for the
 // file system root (the live "/" or a captured tree of /sys and /proc files),
-// and a probe for the two things that are no files: the CPUID instruction and
-// the first sector of a block device. Tests point the root at a capture and
-// fake the probe.
+// and a probe for what is no file content: the CPUID instruction, the first
+// sector of a block device, and why a file could not be opened. Tests point
+// the root at a capture and fake the probe.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +28,14 @@ class MachineProbe {
   // The first 512 bytes of the block device /dev/`device_name`; nullopt when
   // the device cannot be opened (no permission, absent) or gives fewer bytes.
   virtual std::optional<std::string> ReadFirstSector(const std::string& device_name) = 0;
+  // The errno with which opening the live file `path` ("/sys/...", "/dev/sda")
+  // for reading fails for this process, 0 when it opens or when the probe
+  // cannot tell. Only asked when a front end wants to know whether a
+  // source a privileged user could read was refused (source_access_linux.h).
+  virtual int OpenError(const std::string& path) {
+    (void)path;
+    return 0;
+  }
 };
 
 // The probe of the running machine: the instruction itself and /dev.

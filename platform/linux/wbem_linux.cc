@@ -205,6 +205,17 @@ std::vector<WmiInstance> Restrict(std::vector<WmiInstance> instances, const std:
   return instances;
 }
 
+// The instances of a class, or WBEM_E_FAILED when a reader broke its
+// class's schema (a mistake of this layer; no call may throw).
+HRESULT ReadClass(const Text& canonical_class, const MachineSources& sources, std::vector<WmiInstance>* instances) {
+  try {
+    *instances = ReadInstances(canonical_class, sources);
+    return kS_OK;
+  } catch (const SchemaError&) {
+    return Fail(kWBEM_E_FAILED, u"Generic failure ");
+  }
+}
+
 class Services : public LayerObject<ISWbemServices> {
  public:
   explicit Services(MachineSources sources) : sources_(std::move(sources)) {}
@@ -220,7 +231,8 @@ class Services : public LayerObject<ISWbemServices> {
     if (!select) return Fail(kWBEM_E_INVALID_QUERY, u"Invalid query ");
     auto canonical = CanonicalClassName(select->class_name);
     if (!canonical) return Fail(kWBEM_E_INVALID_CLASS, u"Invalid class ");
-    auto instances = ReadInstances(*canonical, sources_);
+    std::vector<WmiInstance> instances;
+    if (HRESULT hr = ReadClass(*canonical, sources_, &instances); hr != kS_OK) return hr;
     if (!select->properties.empty()) {
       auto names = ResolveProperties(*canonical, select->properties);
       if (!names) return Fail(kWBEM_E_INVALID_QUERY, u"Invalid query ");
@@ -235,7 +247,9 @@ class Services : public LayerObject<ISWbemServices> {
     result->reset();
     auto canonical = CanonicalClassName(class_name);
     if (!canonical) return Fail(kWBEM_E_INVALID_CLASS, u"Invalid class ");
-    *result = std::make_shared<ObjectSet>(ReadInstances(*canonical, sources_));
+    std::vector<WmiInstance> instances;
+    if (HRESULT hr = ReadClass(*canonical, sources_, &instances); hr != kS_OK) return hr;
+    *result = std::make_shared<ObjectSet>(std::move(instances));
     return kS_OK;
   }
 

@@ -1,5 +1,7 @@
 #include "syscode/log_decoder.h"
 
+#include "syscode/press_report.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -171,6 +173,95 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"text after a separator", kWorked + "trailing text\r\n", 6,
                 u"neither a source line nor the separator"}));
 
+// ReadDiagnosticLog decodes around bad stretches.
+struct DamagedCase {
+  const char* name;
+  std::string bytes;
+  std::vector<Text> codes;
+  std::vector<int> first_lines;
+  std::vector<int> problem_lines;  // the line each problem shows at
+  std::vector<int> incomplete_at;
+};
+
+void PrintTo(const DamagedCase& c, std::ostream* os) { *os << c.name; }
+
+class DamagedLogs : public ::testing::TestWithParam<DamagedCase> {};
+
+TEST_P(DamagedLogs, GiveThePressesAroundTheDamage) {
+  const DamagedCase& c = GetParam();
+  const DecodedLog log = syscode::ReadDiagnosticLog(c.bytes);
+  EXPECT_EQ(CodesOf(log), c.codes);
+  std::vector<int> first_lines, problem_lines, incomplete_at;
+  for (const auto& press : log.presses) first_lines.push_back(press.first_line);
+  for (const auto& problem : log.problems) problem_lines.push_back(problem.line);
+  for (const auto& press : log.incomplete) incomplete_at.push_back(press.first_line);
+  EXPECT_EQ(first_lines, c.first_lines);
+  EXPECT_EQ(problem_lines, c.problem_lines);
+  EXPECT_EQ(incomplete_at, c.incomplete_at);
+}
+
+const Text kW = u"900603007249AQRXZ7MK29X31";
+const std::string kWorkedLines = kWorked.substr(0, kWorked.size() - kSep.size());
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DamagedLogs,
+    ::testing::Values(
+        DamagedCase{"label out of order inside a press", "CpuId = BFEBFBFF000306A9\r\nBiosName = x\r\n" +
+                                                             kWorked.substr(26), {kW}, {1}, {2}, {}},
+        DamagedCase{"separator too early drops that press only",
+                    "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\n" + kSep + kWorked, {kW}, {4}, {3}, {}},
+        // A short write of "CpuId = 178BFBFF" glued to the next press's first line;
+        // without the check the glued value gives the same part and the damage
+        // passes unseen.
+        DamagedCase{"short write glued to the next press", "CpuId = 178BFBFF" + kWorked, {kW}, {1}, {1}, {}},
+        DamagedCase{"short write inside the label", "Cpu" + kWorked, {kW}, {1}, {1}, {}},
+        DamagedCase{"short write of a later line",
+                    "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.0" + kWorked, {kW}, {2}, {2}, {1}},
+        DamagedCase{"short write of the separator", kWorkedLines + "-----" + kWorked, {kW}, {5}, {5}, {1}},
+        DamagedCase{"two copies interleaving different values",
+                    "CpuId = BFEBFBFF000306A9\r\nCpuId = \r\nBiosVersion = \r\nBiosVersion = 1.02b\r\n"
+                    "BaseBordSerialNumber = \r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
+                    "HardDiskSerialNumber = \r\nHardDiskSerialNumber = S1A7-QX92-KM3\r\n" + kSep +
+                        "BiosName = \r\nBaseBordManufacturer = \r\nDiskDriveSignature = \r\n" + kSep,
+                    {kW, u"0000"}, {1, 2}, {}, {}},
+        DamagedCase{"UTF-16 big-endian without a byte-order mark", [] {
+                      std::string out;
+                      for (char c : kWorked) out += std::string(1, '\0') + c;
+                      return out;
+                    }(), {kW}, {1}, {}, {}},
+        DamagedCase{"empty lines between presses", kWorked + "\r\n\r\n" + kWorked, {kW, kW}, {1, 8}, {6}, {}}));
+
+TEST(LogDecoderTest, NamesTheEncodingAndConvertedLineEnds) {
+  std::string utf16 = "\xFF\xFE";
+  for (char c : kWorked) utf16 += std::string(1, c) + '\0';
+  EXPECT_EQ(syscode::ReadDiagnosticLog(utf16).encoding, syscode::LogEncoding::kUtf16Le);
+  struct Case {
+    std::string bytes;
+    Text reason;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"CpuId = 1\nBiosVersion = 2\n", u"not a diagnostic log: its lines end with LF, not CR LF"},
+           {"CpuId = 1\rBiosVersion = 2\r", u"not a diagnostic log: its lines end with CR only"},
+           {"CpuId = 1\r\r\nBiosVersion = 2\r\r\n", u"not a diagnostic log: its lines end with CR CR LF"}}) {
+    const DecodedLog log = syscode::ReadDiagnosticLog(c.bytes);
+    ASSERT_EQ(log.problems.size(), 1u);
+    EXPECT_TRUE(log.problems[0].reason.starts_with(c.reason)) << syscode::ToUtf8(log.problems[0].reason);
+    EXPECT_EQ(log.problems[0].first_line, 1);
+    EXPECT_EQ(log.problems[0].last_line, 2);
+    EXPECT_TRUE(log.presses.empty());
+  }
+}
+
+TEST(LogDecoderTest, ManyCutPressesKeepAtMostFourOpenAndReportTheRest) {
+  std::string bytes;
+  for (int i = 0; i < 10; ++i) bytes += "CpuId = BFEBFBFF000306A9\r\n";
+  bytes += kWorked;
+  const DecodedLog log = syscode::ReadDiagnosticLog(bytes);
+  EXPECT_EQ(CodesOf(log), std::vector<Text>{kW});
+  EXPECT_EQ(log.incomplete.size(), 10u);
+  EXPECT_EQ(log.incomplete.front().reason, u"cut short: a new press starts at line 2 without a separator line");
+}
+
 TEST(ReplayPressTest, ReportsValuesThatAreNotOnePress) {
   RecordedValues values;
   values[0] = u"BFEBFBFF000306A9";
@@ -191,6 +282,30 @@ TEST(ReplayPressTest, ReportsValuesThatAreNotOnePress) {
   r = ReplayPress(values);
   EXPECT_EQ(r.status, ReplayResult::Status::kUnreadSources);
   EXPECT_EQ(r.source, 6);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LogJsonTest, StreamedTextIsTheTextOfTheWholeObject) {
+  // Presses, a bad stretch and a skipped press, at the top level and as an
+  // element of an array.
+  const std::string bytes = kWorked + "stray\r\nCpuId = 1\r\n" + kWorked + "CpuId = x\x9B\r\n";
+  const syscode::DecodedLog whole = syscode::ReadDiagnosticLog(bytes);
+  for (int indent : {0, 2}) {
+    std::string streamed;
+    const syscode::DecodedLog log = syscode::WriteLogJson(bytes, Text(u"LogD.txt"), indent,
+                                                          [&](const std::string& piece) { streamed += piece; });
+    EXPECT_EQ(log.press_count, 2u);
+    EXPECT_TRUE(log.presses.empty());
+    const syscode::Json json = syscode::LogJson(whole, Text(u"LogD.txt"));
+    EXPECT_EQ(syscode::Json::parse(streamed), json);
+    if (indent == 0) {
+      EXPECT_EQ(streamed, syscode::JsonText(json));
+    }
+    EXPECT_EQ(streamed.find("\xC2\x9B"), std::string::npos);  // C1 written as \u009b
+  }
 }
 
 }  // namespace

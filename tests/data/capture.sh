@@ -3,23 +3,43 @@
 # tests can use as a root folder:
 #   capture.sh DEST
 # DEST receives proc/cpuinfo, the CPU topology, /sys/class/dmi/id, the FADT
-# header, the /sys/block entries of the drives, the udev records of the
-# drives, cpuid.txt (CPUID leaf 1, when a C compiler is at hand) and
-# sectors/<disk>.hex (the first sector, when it can be read). Files this
-# user cannot read are left out, so a capture made without root is a
-# "non-root view" of the machine.
+# header, whether the machine booted through UEFI (sys/firmware/efi), the
+# SMBIOS entry point (its anchor tells SMBIOS 2.x "_SM_" from 3.0 "_SM3_"),
+# the /sys/block entries of the drives with their NVMe namespace ids (eui,
+# nguid, wwid), the udev records of the drives, cpuid.txt (CPUID leaf 1,
+# when a C compiler is at hand) and sectors/<disk>.hex (the first sector,
+# when it can be read). Files this user cannot read are left out and listed
+# with the reason in unreadable.txt ("EACCES /sys/class/dmi/id/board_serial"),
+# so a capture made without root is a "non-root view" of the machine.
 set -eu
 
 dest=${1:?usage: capture.sh DEST}
 mkdir -p "$dest"
 dest=$(cd "$dest" && pwd)
+: > "$dest/unreadable.txt"
 
-# copy FILE: copies a readable regular file to the same path below DEST.
-copy() {
-  [ -f "$1" ] && [ -r "$1" ] || return 0
-  mkdir -p "$dest$(dirname "$1")"
-  cat "$1" > "$dest$1" 2>/dev/null || rm -f "$dest$1"
+# unreadable FILE: records why FILE, which exists, cannot be read.
+unreadable() {
+  why=$(head -c 1 "$1" 2>&1 >/dev/null || true)
+  case $why in
+    *"ermission denied"*) err=EACCES ;;
+    *"peration not permitted"*) err=EPERM ;;
+    *"o such device"*) err=ENXIO ;;
+    *"esource busy"*) err=EBUSY ;;
+    *) err=EIO ;;
+  esac
+  echo "$err $1" >> "$dest/unreadable.txt"
 }
+
+# copy FILE [HOW]: copies a regular file to the same path below DEST (HOW:
+# a command that writes the part to keep, default all of it); a file that
+# exists but cannot be read is recorded instead.
+copy() {
+  [ -f "$1" ] || return 0
+  mkdir -p "$dest$(dirname "$1")"
+  if ${2:-cat} "$1" > "$dest$1" 2>/dev/null; then :; else rm -f "$dest$1"; unreadable "$1"; fi
+}
+head36() { head -c 36 "$1"; }
 
 # cpuinfo without its long feature lists ("flags", "bugs" and the like).
 if [ -r /proc/cpuinfo ]; then
@@ -34,11 +54,20 @@ if [ -d /sys/class/dmi/id ]; then
     copy "/sys/class/dmi/id/$f"
   done
 fi
+# The SMBIOS entry point (root's): its anchor decides, on a legacy boot,
+# whether Windows finds the tables.
+copy /sys/firmware/dmi/tables/smbios_entry_point
 
-# Only the 36-byte header of the FADT is read.
-if [ -r /sys/firmware/acpi/tables/FACP ]; then
-  mkdir -p "$dest/sys/firmware/acpi/tables"
-  head -c 36 /sys/firmware/acpi/tables/FACP > "$dest/sys/firmware/acpi/tables/FACP"
+# ACPI: pm_profile (anyone may read it) shows the tables exist; only the
+# 36-byte header of the FADT is read.
+copy /sys/firmware/acpi/pm_profile
+copy /sys/firmware/acpi/tables/FACP head36
+
+# UEFI boot: the kernel shows /sys/firmware/efi.
+if [ -d /sys/firmware/efi ]; then
+  mkdir -p "$dest/sys/firmware/efi"
+  copy /sys/firmware/efi/fw_platform_size
+  [ -e "$dest/sys/firmware/efi/fw_platform_size" ] || : > "$dest/sys/firmware/efi/present"
 fi
 
 mkdir -p "$dest/sys/block"
@@ -55,13 +84,16 @@ for entry in /sys/block/*; do
     real="$dest/sys/block/$name"
     mkdir -p "$real"
   fi
-  for f in dev removable size serial queue/logical_block_size; do
+  for f in dev removable size serial hidden eui nguid wwid queue/logical_block_size; do
     if [ -r "$entry/$f" ]; then mkdir -p "$(dirname "$real/$f")"; cat "$entry/$f" > "$real/$f"; fi
   done
   if [ -e "$entry/device" ]; then
     mkdir -p "$real/device"
-    for f in uevent serial model vpd_pg80; do
-      [ -r "$entry/device/$f" ] && cat "$entry/device/$f" > "$real/device/$f" 2>/dev/null || rm -f "$real/device/$f"
+    # type: "SD" or "MMC" for an SD card or eMMC; serial and model: the
+    # controller's (or, for an NVMe multipath head, the subsystem's).
+    for f in uevent type serial model vpd_pg80; do
+      [ -r "$entry/device/$f" ] || continue
+      cat "$entry/device/$f" > "$real/device/$f" 2>/dev/null || rm -f "$real/device/$f"
     done
   fi
   for part in "$entry/$name"*; do
@@ -71,10 +103,12 @@ for entry in /sys/block/*; do
   done
   if [ -r "$entry/dev" ]; then copy "/run/udev/data/b$(cat "$entry/dev")"; fi
   case $name in loop*|ram*|zram*|dm-*|md*|nbd*|sr*|fd*) continue ;; esac
-  if [ -r "/dev/$name" ]; then
-    mkdir -p "$dest/sectors"
-    head -c 512 "/dev/$name" 2>/dev/null | od -An -v -tx1 | tr -d ' \n' > "$dest/sectors/$name.hex" || true
-    [ -s "$dest/sectors/$name.hex" ] || rm -f "$dest/sectors/$name.hex"
+  [ -e "/dev/$name" ] || continue
+  mkdir -p "$dest/sectors"
+  if head -c 512 "/dev/$name" 2>/dev/null | od -An -v -tx1 | tr -d ' \n' > "$dest/sectors/$name.hex" &&
+     [ -s "$dest/sectors/$name.hex" ]; then :; else
+    rm -f "$dest/sectors/$name.hex"
+    unreadable "/dev/$name"
   fi
 done
 
@@ -99,4 +133,5 @@ C
   rm -rf "$tmp"
 fi
 rmdir "$dest/sectors" 2>/dev/null || true
+[ -s "$dest/unreadable.txt" ] || rm -f "$dest/unreadable.txt"
 echo "captured into $dest"

@@ -1,8 +1,12 @@
 // Machine probes for the Linux hardware layer's tests: one with values set
-// by the test, one that reads them from a captured tree (cpuid.txt and
-// sectors/<disk>.hex, as tests/data/capture.sh writes them).
+// by the test, one that reads them from a captured tree (cpuid.txt,
+// sectors/<disk>.hex and unreadable.txt, as tests/data/capture.sh writes
+// them).
 #pragma once
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -20,6 +24,7 @@ class FakeMachineProbe : public wmi::linux_layer::MachineProbe {
  public:
   std::optional<CpuidLeaf1> cpuid;
   std::map<std::string, std::string> sectors;  // device name -> first 512 bytes
+  std::map<std::string, int> open_errors;      // live path -> errno of its open
   int cpuid_calls = 0;
   int sector_calls = 0;
 
@@ -32,6 +37,10 @@ class FakeMachineProbe : public wmi::linux_layer::MachineProbe {
     auto it = sectors.find(device_name);
     if (it == sectors.end()) return std::nullopt;
     return it->second;
+  }
+  int OpenError(const std::string& path) override {
+    auto it = open_errors.find(path);
+    return it == open_errors.end() ? 0 : it->second;
   }
 };
 
@@ -62,6 +71,24 @@ class CaptureMachineProbe : public wmi::linux_layer::MachineProbe {
       bytes.push_back(static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16)));
     }
     return bytes;
+  }
+
+  // unreadable.txt lists "ERRNO /live/path" for every file that existed but
+  // could not be read when the capture was made; other paths open when the
+  // capture holds them (a device node when its sector was read).
+  int OpenError(const std::string& path) override {
+    std::ifstream in(root_ + "/unreadable.txt");
+    std::string name, listed;
+    while (in >> name >> listed) {
+      if (listed != path) continue;
+      static const std::map<std::string, int> kErrors = {
+          {"EACCES", EACCES}, {"EPERM", EPERM}, {"ENXIO", ENXIO}, {"ENODEV", ENODEV}, {"EBUSY", EBUSY}};
+      auto it = kErrors.find(name);
+      return it == kErrors.end() ? EIO : it->second;
+    }
+    std::string held = path.rfind("/dev/", 0) == 0 ? root_ + "/sectors/" + path.substr(5) + ".hex" : root_ + path;
+    struct stat info;
+    return ::lstat(held.c_str(), &info) == 0 ? 0 : ENOENT;
   }
 
  private:

@@ -393,6 +393,53 @@ TEST_F(MainWindowTest, ExitButtonClosesTheWindowInEitherState) {
   }
 }
 
+// --- The note on sources only root could read --------------------------------
+
+using Access = std::vector<syscode::SourceAccess>;
+
+// Every widget of the window with its place, to show that the note leaves
+// the specified layout alone.
+std::vector<std::pair<QString, QRect>> Layout(QWidget& window) {
+  std::vector<std::pair<QString, QRect>> layout{{window.objectName(), QRect(QPoint(), window.size())}};
+  for (QWidget* widget : window.findChildren<QWidget*>()) {
+    layout.emplace_back(widget->objectName(), widget->geometry());
+  }
+  return layout;
+}
+
+TEST_F(MainWindowTest, APressThatReadASourceOnlyRootCouldReadSaysSoInTheCodeFieldsTooltip) {
+  app::QtMainWindow& window = Open();
+  const auto layout = Layout(window);
+  // BiosVersion (source 2) is always read, and only root could read it.
+  window.SetAccessProvider([] { return Access{{1, true, u"permission denied"}}; });
+  Click("BitBtn1");
+  EXPECT_EQ(Edit1()->toolTip(), Q(app::kPrivilegeNote));
+  EXPECT_TRUE(Edit1()->toolTip().contains(QStringLiteral("root")));
+  EXPECT_EQ(Layout(window), layout);
+  EXPECT_TRUE(messages_.empty());
+  // A later press without such a source clears the note.
+  window.SetAccessProvider([] { return Access{}; });
+  Click("BitBtn1");
+  EXPECT_TRUE(Edit1()->toolTip().isEmpty());
+  EXPECT_EQ(Layout(window), layout);
+}
+
+TEST_F(MainWindowTest, NoNoteForASourceThePressNeverReadOrThatRootCannotReadEither) {
+  app::QtMainWindow& window = Open();
+  // kMachine gives three parts from the first three sources: the disk
+  // signature (source 7) is never read; the BIOS version is refused to root
+  // as well.
+  window.SetAccessProvider(
+      [] { return Access{{1, false, u"operation not permitted"}, {6, true, u"permission denied"}}; });
+  Click("BitBtn1");
+  EXPECT_EQ(log_.lines.size(), 4u);
+  EXPECT_TRUE(Edit1()->toolTip().isEmpty());
+  // With sparse values the press reads all seven, the signature among them.
+  sources_.values = kSparse;
+  Click("BitBtn1");
+  EXPECT_EQ(Edit1()->toolTip(), Q(app::kPrivilegeNote));
+}
+
 // --- The save button --------------------------------------------------------
 
 TEST_F(MainWindowTest, SaveWritesTheCodeAndCrLfAndNothingElse) {

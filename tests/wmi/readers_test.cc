@@ -126,6 +126,52 @@ TEST_F(ReadersTest, WalkStaysInsideTheHeaderRow) {
   EXPECT_EQ(Read(1, instances), u"");
 }
 
+TEST_F(ReadersTest, WalkStopsAtTheLastInstancesPropertyCount) {
+  // The property stands in column 4 of the header, but the last instance
+  // walked has 2 properties, so the query's result n is 2 and the walk over
+  // cells 0 to n never reaches column 4.
+  std::vector<FakeInstance> instances = {
+      Instance({TextProp(u"A", u"a"), TextProp(u"B", u"b"), TextProp(u"C", u"c"), TextProp(u"Version", u"v")}),
+      Instance({TextProp(u"A", u"a2"), TextProp(u"B", u"b2")})};
+  EXPECT_EQ(Read(1, instances), u"");
+}
+
+// Records what each reading saw.
+struct RecordingObserver : syscode::ReaderObserver {
+  std::vector<std::pair<int, syscode::ReaderDetail>> seen;
+  void SourceRead(int index, const syscode::ReaderDetail& detail) override { seen.emplace_back(index, detail); }
+};
+
+TEST_F(ReadersTest, ObserverSeesWhyAValueIsEmptyAndTheValueStaysTheSame) {
+  RecordingObserver observer;
+  readers_.SetObserver(&observer);
+  EXPECT_EQ(Read(0, {}), u"");                                        // no instance
+  EXPECT_EQ(Read(4, {Instance({TextProp(u"Caption", u"c")})}), u"");  // no such property
+  EXPECT_EQ(Read(1, OneValue(1, Variant::Null())), u"");              // null, emptied by the test
+  EXPECT_EQ(Read(2, OneValue(2, Variant::Null())), u"NULL");          // null, kept as the word
+  EXPECT_EQ(Read(3, OneValue(3, Variant::String(u" S1A7 "))), u"S1A7");
+  runtime_.FailCall("Locator.ConnectServer", static_cast<int>(runtime_.Calls("Locator.ConnectServer").size()) + 1,
+                    wmi::kWBEM_E_FAILED, u"Access denied ");
+  EXPECT_EQ(Read(5, OneValue(5, Variant::String(u"ABC"))), u"");  // failed query
+  wmi::ClearThreadErrorInfo();
+
+  ASSERT_EQ(observer.seen.size(), 6u);
+  const auto& d = observer.seen;
+  EXPECT_EQ(d[0].first, 0);
+  EXPECT_EQ(d[0].second.result, 0);
+  EXPECT_FALSE(d[0].second.property_found);
+  EXPECT_GT(d[1].second.result, 0);
+  EXPECT_FALSE(d[1].second.property_found);
+  EXPECT_TRUE(d[2].second.property_found);
+  EXPECT_TRUE(d[2].second.null_word);
+  EXPECT_FALSE(d[3].second.null_word);
+  EXPECT_EQ(d[3].second.value, u"NULL");
+  EXPECT_EQ(d[4].second.value, u"S1A7");
+  EXPECT_EQ(d[5].first, 5);
+  EXPECT_EQ(d[5].second.result, -1);
+  EXPECT_EQ(d[5].second.error_text, u"Access denied");
+}
+
 TEST_F(ReadersTest, FailuresGiveEmptyText) {
   // Fails the `later`-th call named `call` from now on.
   auto fail_ahead = [this](const std::string& call, int later, wmi::HRESULT hr) {
