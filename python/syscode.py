@@ -28,7 +28,7 @@ import sys
 from collections.abc import Mapping
 
 __all__ = [
-    "SOURCE_NAMES", "SyscodeError", "ValuesError", "HardwareError",
+    "SOURCE_NAMES", "SyscodeError", "ArgumentError", "ValuesError", "HardwareError",
     "get_code", "code_from_values", "version", "decode_log", "check_code",
     "library", "has_function",
 ]
@@ -57,6 +57,11 @@ class SyscodeError(Exception):
         self.function = function
         self.result = result
         self.detail = message
+
+
+class ArgumentError(SyscodeError, ValueError):
+    """The library refused an argument (for check_code: a code of other
+    characters than letters, digits, dashes and blanks, or a log too big)."""
 
 
 class ValuesError(SyscodeError, ValueError):
@@ -149,12 +154,17 @@ def _text(pointer):
     return pointer.decode("utf-8", "replace") if pointer else ""
 
 
-def _fail(function, result):
+def _fail(function, result, detail=None):
+    """Raises the error of a failed call. `detail` is for the functions that
+    do not note one for syscode_last_error_message (whose text would then be
+    that of an earlier failure)."""
     lib = library()
-    detail = _text(lib.syscode_last_error_message()) if hasattr(lib, "syscode_last_error_message") else ""
+    if detail is None and hasattr(lib, "syscode_last_error_message"):
+        detail = _text(lib.syscode_last_error_message())
     if not detail:
         detail = _text(lib.syscode_error_text(result))
-    kind = {ERROR_VALUES: ValuesError, ERROR_HARDWARE: HardwareError}.get(result, SyscodeError)
+    kind = {ERROR_ARGUMENT: ArgumentError, ERROR_VALUES: ValuesError,
+            ERROR_HARDWARE: HardwareError}.get(result, SyscodeError)
     raise kind(function, result, detail)
 
 
@@ -250,7 +260,7 @@ def decode_log(data):
     decode = _function("decode_log")
     pointer = decode(data, len(data))
     if not pointer:
-        _fail("syscode_decode_log", ERROR_INTERNAL)
+        _fail("syscode_decode_log", ERROR_INTERNAL, "the log could not be decoded (out of memory, or more than 64 MiB)")
     return _take_json(pointer)
 
 
@@ -272,5 +282,7 @@ def check_code(code, log_bytes=None):
     if result < 0:
         if report.value:
             _function("free")(report.value)
-        _fail("syscode_check_code", result)
+        details = {ERROR_ARGUMENT: "the code has characters other than letters, digits, dashes and blanks, "
+                                   "or the log is more than 64 MiB"}
+        _fail("syscode_check_code", result, details.get(result, ""))
     return result == 1, _take_json(report.value)
