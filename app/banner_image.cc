@@ -50,14 +50,17 @@ bool DecodeJpeg(const unsigned char* data, std::size_t size, DecodedImage* image
   out->width = width;
   out->height = height;
   out->pixels.assign(static_cast<std::size_t>(width) * height, 0);
-  std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
+  // The row comes from libjpeg's own pool, which jpeg_destroy_decompress
+  // frees: an error later in the picture longjmps past this frame, and
+  // nothing with a destructor may live here.
+  JSAMPARRAY rows =
+      (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.output_width * 3, 1);
   while (cinfo.output_scanline < cinfo.output_height) {
     const int y = static_cast<int>(cinfo.output_scanline);
-    JSAMPROW rows[1] = {row.data()};
     jpeg_read_scanlines(&cinfo, rows, 1);
     std::uint32_t* dst = out->pixels.data() + static_cast<std::size_t>(y) * width;
     for (int x = 0; x < width; ++x) {
-      const unsigned char* p = row.data() + x * 3;
+      const unsigned char* p = rows[0] + x * 3;
       dst[x] = 0xFF000000u | (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
     }
   }

@@ -3,6 +3,10 @@ if(WIN32)
   # ASLR (64-bit, high entropy) and DEP. DLL loading from the system folder
   # only is set per program by syscode_harden_program below.
   add_link_options(-Wl,--dynamicbase -Wl,--nxcompat -Wl,--high-entropy-va)
+  # Stack canaries. Linking with the flag adds libssp, which the programs'
+  # -static takes from libssp.a, so no libssp-0.dll is needed beside them.
+  add_compile_options(-fstack-protector-strong)
+  add_link_options(-fstack-protector-strong)
 else()
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
   include(CheckPIESupported)

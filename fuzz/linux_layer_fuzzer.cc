@@ -1,14 +1,20 @@
-// The Linux hardware layer over a root folder whose files hold arbitrary
-// bytes: the DMI attributes, /proc/cpuinfo, the ACPI FADT, two disks' sysfs
-// attributes and udev records, the CPUID leaf and the first sectors. Every
-// class is read through QueryWmiTable on the layer's runtime. Whatever the
-// files hold: no crash, no failed query (the layer only delivers values its
-// own types can turn into text), a table of instance_count + 1 rows of one
-// width, and every object released.
+// The Linux hardware layer over a machine the input describes: which files
+// and links exist below the root (so the disk set, the disk names, their
+// device paths below /sys/devices, every sysfs and DMI attribute,
+// /proc/cpuinfo, the FADT and the udev records), the CPUID leaf and the
+// whole first sector of every disk. The seeds are the captured machines of
+// tests/data (linux_layer_seeds writes them; fuzz/run does so before each
+// run) and linux_layer.dict holds the sysfs and cpuinfo keys.
+//
+// Every class is read through QueryWmiTable on the layer's runtime.
+// Whatever the machine: no crash, no failed query (the layer only delivers
+// values its own types turn into text), a table of instance_count + 1 rows
+// of at least two cells of one width with "Instance" in the corner.
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +22,7 @@
 #include <string>
 
 #include "fakes/machine_probe_fakes.h"
-#include "fuzz_values.h"
+#include "file_tree_input.h"
 #include "platform/linux/wbem_linux.h"
 #include "wmi/wmiquery.h"
 
@@ -25,53 +31,18 @@ namespace {
 namespace fs = std::filesystem;
 using syscode::Text;
 
-// The disks: one behind a SATA port, one on USB; /sys/block links to each.
-struct Disk {
-  const char* name;
-  const char* device;  // below /sys/devices
-};
-constexpr Disk kDisks[] = {
-    {"sda", "pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda"},
-    {"sdb", "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host1/target1:0:0/1:0:0:0/block/sdb"},
-};
-
-// Files written from the input, relative to the root; "@" is a disk's folder.
-const char* const kMachineFiles[] = {
-    "proc/cpuinfo",
-    "sys/class/dmi/id/bios_date",
-    "sys/class/dmi/id/bios_vendor",
-    "sys/class/dmi/id/bios_version",
-    "sys/class/dmi/id/board_name",
-    "sys/class/dmi/id/board_serial",
-    "sys/class/dmi/id/board_vendor",
-    "sys/class/dmi/id/board_version",
-    "sys/class/dmi/id/product_serial",
-    "sys/firmware/acpi/tables/FACP",
-    "sys/devices/system/cpu/cpu0/topology/physical_package_id",
-    "run/udev/data/b8:0",
-    "run/udev/data/b8:16",
-};
-const char* const kDiskFiles[] = {
-    "dev", "size", "removable", "serial", "queue/logical_block_size", "device/model",
-    "device/serial", "device/vpd_pg80", "@1/partition",
-};
-
 const Text kClasses[] = {u"Win32_Processor", u"Win32_BIOS", u"Win32_BaseBoard", u"Win32_PhysicalMedia",
                          u"Win32_DiskDrive"};
 
-// One temporary root, made once and removed at exit; each input rewrites
-// its files.
+// One temporary root, made once, emptied and refilled for each input.
 class Root {
  public:
   Root() {
-    char pattern[] = "/tmp/syscode-fuzz-root-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) std::abort();
+    // In memory where there is a tmpfs: every input rewrites the tree.
+    std::string pattern =
+        fs::is_directory("/dev/shm") ? "/dev/shm/syscode-fuzz-root-XXXXXX" : "/tmp/syscode-fuzz-root-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     path_ = pattern;
-    fs::create_directories(path_ / "sys/block");
-    for (const Disk& disk : kDisks) {
-      fs::create_directories(path_ / "sys/devices" / disk.device);
-      fs::create_symlink(fs::path("../devices") / disk.device, path_ / "sys/block" / disk.name);
-    }
   }
   ~Root() {
     std::error_code ec;
@@ -79,63 +50,46 @@ class Root {
   }
   const fs::path& path() const { return path_; }
 
-  // The file's content from the input, or no file at all.
-  void Write(FuzzedDataProvider& in, const fs::path& file, size_t max) {
+  void Clear() {
     std::error_code ec;
-    if (in.ConsumeIntegralInRange<int>(0, 5) == 0) {
-      fs::remove(file, ec);
+    for (const auto& entry : fs::directory_iterator(path_, ec)) fs::remove_all(entry.path(), ec);
+  }
+
+  void Apply(const fuzzing::Record& r, fakes::FakeMachineProbe& probe) {
+    if (r.kind == 's') {
+      std::string sector = r.content;
+      sector.resize(512);
+      probe.sectors[r.path] = sector;
       return;
     }
-    fs::create_directories(file.parent_path(), ec);
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << in.ConsumeRandomLengthString(max);
+    if (r.kind == 'c') {
+      unsigned eax = 0, edx = 0;
+      if (std::sscanf(r.content.c_str(), "eax=%x edx=%x", &eax, &edx) == 2) {
+        probe.cpuid = wmi::linux_layer::CpuidLeaf1{eax, edx};
+      }
+      return;
+    }
+    fuzzing::WriteRecord(path_, r);
   }
 
  private:
   fs::path path_;
 };
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  const size_t at = text.find(from);
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static Root root;
-  FuzzedDataProvider in(data, size);
-  for (const char* file : kMachineFiles) root.Write(in, root.path() / file, 300);
-  for (const Disk& disk : kDisks) {
-    const fs::path folder = root.path() / "sys/devices" / disk.device;
-    for (const char* file : kDiskFiles) {
-      root.Write(in, folder / Replace(file, "@", disk.name), 80);
-    }
-  }
+  root.Clear();
   auto probe = std::make_shared<fakes::FakeMachineProbe>();
-  if (in.ConsumeBool()) {
-    probe->cpuid = wmi::linux_layer::CpuidLeaf1{in.ConsumeIntegral<std::uint32_t>(),
-                                                in.ConsumeIntegral<std::uint32_t>()};
-  }
-  for (const Disk& disk : kDisks) {
-    if (in.ConsumeBool()) {
-      std::string sector = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 64));
-      sector.resize(512);
-      if (in.ConsumeBool()) {
-        sector[510] = '\x55';
-        sector[511] = '\xAA';
-      }
-      probe->sectors[disk.name] = sector;
-    }
-  }
+  for (const fuzzing::Record& r : fuzzing::DecodeRecords(data, size, 400)) root.Apply(r, *probe);
 
   wmi::linux_layer::LinuxComRuntime runtime(wmi::linux_layer::MachineSources{root.path().string(), probe});
   for (const Text& cls : kClasses) {
     wmi::T2DimStrArray table;
     std::int32_t count = 0;
     Text error;
-    const std::int32_t result =
-        wmi::QueryWmiTable(runtime, u".", u"root\\CIMV2", u"", u"", cls, table, count, error);
+    const std::int32_t result = wmi::QueryWmiTable(runtime, u".", u"root\\CIMV2", u"", u"", cls, table, count, error);
     if (result < 0) {
       std::fprintf(stderr, "%s failed: %s\n", syscode::ToUtf8(cls).c_str(), syscode::ToUtf8(error).c_str());
       std::abort();

@@ -1,5 +1,6 @@
 #include "syscode/text_file.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "syscode/errors.h"
@@ -14,7 +15,10 @@ TextFile::~TextFile() {
 
 void TextFile::Rewrite() { Open(false); }
 
-void TextFile::Append() { Open(fs_.FileExists(name_)); }
+// No existence test decides here: OpenForAppend creates a missing file
+// without emptying one that appeared meanwhile (another process's first
+// line) or that a failing test took for missing.
+void TextFile::Append() { Open(true); }
 
 void TextFile::Open(bool append) {
   if (open_) Close();
@@ -34,12 +38,24 @@ void TextFile::WriteLine(const Text& line) {
 void TextFile::Close() {
   if (!open_) return;
   int write_code = 0;
-  if (!buffer_.empty()) write_code = fs_.Write(handle_, buffer_);
+  if (!buffer_.empty()) write_code = WriteAll(fs_, handle_, buffer_);
   buffer_.clear();
   open_ = false;
   const int close_code = fs_.Close(handle_);
   if (close_code != 0) throw FileError(close_code, name_);
   if (write_code != 0) throw FileError(write_code, name_);
+}
+
+int WriteAll(FileSystem& fs, FileSystem::Handle handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    std::size_t written = 0;
+    if (const int code = fs.Write(handle, bytes, &written); code != 0) return code;
+    // A write that takes nothing and reports nothing would repeat forever;
+    // a file system that takes nothing has no room left.
+    if (written == 0) return oserr::kDiskFull;
+    bytes.remove_prefix(std::min(written, bytes.size()));
+  }
+  return 0;
 }
 
 void WriteSingleLineFile(FileSystem& fs, const Text& name, const Text& line) {

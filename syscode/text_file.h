@@ -18,13 +18,14 @@ class TextFile {
 
   // Creates the file, replacing an existing one. Throws FileError.
   void Rewrite();
-  // Opens an existing file (not a folder) at its end, or creates a new one
-  // when there is none. Throws FileError.
+  // Opens the file at its end, creating it empty when there is none; an
+  // existing file is never emptied. Throws FileError.
   void Append();
   // Buffers the line converted to the ANSI code page, then CR LF.
   void WriteLine(const Text& line);
-  // Writes the buffer out and closes the file. The file is closed also when
-  // the write fails; a failed close is raised, otherwise a failed write.
+  // Writes the buffer out (all of it, however many writes it takes) and
+  // closes the file. The file is closed also when the write fails; a failed
+  // close is raised, otherwise a failed write.
   void Close();
 
   const Text& Name() const { return name_; }

@@ -9,6 +9,7 @@
 #include "app/main_form.h"
 #include "app/win32/main_window.h"
 #include "platform/windows/com_apartment.h"
+#include "platform/windows/dll_search.h"
 #include "syscode/diagnostic_log.h"
 #include "syscode/file_system.h"
 #include "syscode/readers.h"
@@ -40,6 +41,8 @@ syscode::Text ApplicationTitle() {
 app::win32::MainWindow* MainForm = nullptr;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Before anything can load a DLL by name: System32 only.
+  syscode::win::LoadDllsFromSystem32Only();
   // OLE, then a single-threaded COM apartment on this thread for the whole
   // run; each is undone at the end only if it succeeded.
   syscode::win::ComApartment apartment;

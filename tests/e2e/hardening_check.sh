@@ -2,7 +2,9 @@
 # Checks the hardening of the built programs.
 #   tests/e2e/hardening_check.sh elf FILE...   PIE, full RELRO, stack protector, fortify
 #   tests/e2e/hardening_check.sh pe FILE...    ASLR (high entropy), DEP, DLLs from the
-#                                              system folder only
+#                                              system folder only (load configuration and
+#                                              SetDefaultDllDirectories), stack protector
+#                                              from the static libssp
 set -u
 kind=$1; shift
 passed=0; failed=0
@@ -28,6 +30,15 @@ for f in "$@"; do
     # DependentLoadFlags that keep DLL loading to the system folder.
     grep -qE 'Entry a 0*[1-9a-f][0-9a-f]* 00000070 Load Configuration' <<<"$dump"
     check "$name has its load configuration (DLLs from System32 only)" $?
+    # The call that keeps later loads by name (also those of system DLLs)
+    # to System32, made at start.
+    grep -qE '^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+[[:space:]]+SetDefaultDllDirectories$' <<<"$dump"
+    check "$name calls SetDefaultDllDirectories" $?
+    # Stack canaries, with the handler linked in from libssp.a (a
+    # libssp-0.dll import would fail the system-DLL check).
+    syms=$(x86_64-w64-mingw32-objdump -t "$f")
+    grep -q '__stack_chk_fail' <<<"$syms"; check "$name uses the stack protector" $?
+    ! grep -qi 'DLL Name: libssp' <<<"$dump"; check "$name links libssp statically" $?
   fi
 done
 echo "$passed passed, $failed failed"

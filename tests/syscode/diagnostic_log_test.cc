@@ -125,9 +125,9 @@ class FailingFileSystem : public syscode::ForwardingFileSystem {
     ++opens;
     return ForwardingFileSystem::OpenForAppend(name, handle);
   }
-  int Write(Handle handle, const std::string& bytes) override {
+  int Write(Handle handle, std::string_view bytes, std::size_t* written) override {
     if (write_error != 0) return write_error;
-    return ForwardingFileSystem::Write(handle, bytes);
+    return ForwardingFileSystem::Write(handle, bytes, written);
   }
   int Close(Handle handle) override {
     ++closes;
@@ -136,30 +136,62 @@ class FailingFileSystem : public syscode::ForwardingFileSystem {
   }
 };
 
+// A file system whose writes succeed but take nothing: without a check the
+// write loop would repeat forever; it is a full disk.
+class NothingTakenFileSystem : public syscode::ForwardingFileSystem {
+ public:
+  NothingTakenFileSystem() : ForwardingFileSystem(SystemFileSystem()) {}
+  int Write(Handle, std::string_view, std::size_t* written) override {
+    *written = 0;
+    return 0;
+  }
+};
+
+TEST(TextFileTest, AWriteThatTakesNothingIsAFullDisk) {
+  ScopedWorkingDirectory dir;
+  NothingTakenFileSystem fs;
+  const FileError e = ExpectFileError([&] { DiagnosticLog(fs).AppendLogLine(u"line"); });
+  EXPECT_EQ(e.Code(), 112);
+  EXPECT_EQ(ReadBytes("LogD.txt"), "");
+}
+
 TEST(TextFileTest, EveryFailingStepRaisesItsCodeAndClosesTheFile) {
+  // The log opens (and creates) through OpenForAppend; the saved file is
+  // created through Create.
+  enum Writer { kLog, kSave };
   struct Case {
     const char* name;
+    Writer writer;
+    const char* before;  // the file beforehand (nullptr: none)
     int create, append, write, close;
     int expected_code;
     const char* expected_bytes;  // the file afterwards (nullptr: no file)
   } cases[] = {
-      {"create fails", 32, 0, 0, 0, 32, nullptr},
-      {"append fails", 0, 5, 0, 0, 5, "old\r\n"},
-      {"write fails", 0, 0, 112, 0, 112, ""},
-      {"close fails", 0, 0, 0, 6, 6, "line\r\n"},
-      {"write and close fail: close wins", 0, 0, 112, 6, 6, ""},
+      {"create fails", kSave, nullptr, 32, 0, 0, 0, 32, nullptr},
+      {"creating a missing log fails", kLog, nullptr, 0, 32, 0, 0, 32, nullptr},
+      {"append fails", kLog, "old\r\n", 0, 5, 0, 0, 5, "old\r\n"},
+      {"write fails", kLog, nullptr, 0, 0, 112, 0, 112, ""},
+      {"write of a save fails", kSave, "old\r\n", 0, 0, 112, 0, 112, ""},
+      {"close fails", kLog, nullptr, 0, 0, 0, 6, 6, "line\r\n"},
+      {"write and close fail: close wins", kLog, nullptr, 0, 0, 112, 6, 6, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ScopedWorkingDirectory dir;
-    if (c.append != 0) WriteBytes("LogD.txt", "old\r\n");
+    if (c.before != nullptr) WriteBytes("LogD.txt", c.before);
     FailingFileSystem fs;
     fs.create_error = c.create;
     fs.append_error = c.append;
     fs.write_error = c.write;
     fs.close_error = c.close;
     DiagnosticLog log(fs);
-    const FileError e = ExpectFileError([&] { log.AppendLogLine(u"line"); });
+    const FileError e = ExpectFileError([&] {
+      if (c.writer == kLog) {
+        log.AppendLogLine(u"line");
+      } else {
+        syscode::WriteSingleLineFile(fs, u"LogD.txt", u"line");
+      }
+    });
     EXPECT_EQ(e.Code(), c.expected_code);
     EXPECT_EQ(fs.closes, fs.opens);
     if (c.expected_bytes == nullptr) {

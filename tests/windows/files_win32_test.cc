@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/windows/com_handles.h"
+#include "platform/windows/files_win32.h"
 #include "syscode/diagnostic_log.h"
 #include "syscode/errors.h"
 #include "syscode/file_system.h"
@@ -57,8 +58,8 @@ class TempFolder {
 };
 
 std::string Content(const Text& name) {
-  HANDLE h = CreateFileW(ToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(ToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing>";
   std::string out;
   char buffer[4096];
@@ -121,8 +122,13 @@ struct OpenFailure {
 TEST_F(Win32FilesTest, FailingOpensGiveTheSystemCodeAndItsMessage) {
   CreateDirectoryW(ToWide(folder.Path(L"folder")).c_str(), nullptr);
   const OpenFailure cases[] = {
-      {"append to a missing file", true, L"missing.txt", 2, u"The specified file was not found"},
+      {"append in a missing folder", true, L"no-such-folder\\LogD.txt", 3, nullptr},
       {"create in a missing folder", false, L"no-such-folder\\out.txt", 3, nullptr},
+      {"append to a folder", true, L"folder", 5, u"File access denied"},
+      // A device name stands for the device in every folder; nothing may
+      // wait on one or report writes into it as a saved line.
+      {"append to a device", true, L"NUL", 5, u"File access denied"},
+      {"create a device", false, L"NUL", 5, u"File access denied"},
       {"create over a folder", false, L"folder", 5, u"File access denied"},
   };
   for (const OpenFailure& c : cases) {
@@ -133,6 +139,32 @@ TEST_F(Win32FilesTest, FailingOpensGiveTheSystemCodeAndItsMessage) {
     EXPECT_EQ(code, c.code);
     EXPECT_EQ(syscode::FileErrorMessage(code, name), c.message ? Text(c.message) : u"Invalid file name - " + name);
   }
+}
+
+// Opening for appending creates a missing file and never empties an
+// existing one, in one call: no existence test decides between the two.
+TEST_F(Win32FilesTest, OpenForAppendCreatesOrKeeps) {
+  const Text name = folder.Path(L"LogD.txt");
+  FileSystem::Handle handle = 0;
+  ASSERT_EQ(fs.OpenForAppend(name, &handle), 0);
+  EXPECT_EQ(syscode::WriteAll(fs, handle, "first\r\n"), 0);
+  EXPECT_EQ(fs.Close(handle), 0);
+  ASSERT_EQ(fs.OpenForAppend(name, &handle), 0);
+  EXPECT_EQ(syscode::WriteAll(fs, handle, "second\r\n"), 0);
+  EXPECT_EQ(fs.Close(handle), 0);
+  EXPECT_EQ(Content(name), "first\r\nsecond\r\n");
+}
+
+TEST(Win32FileErrorCode, AFullDiskIsAlways112) {
+  const struct {
+    unsigned long last_error;
+    int code;
+  } cases[] = {{ERROR_HANDLE_DISK_FULL, 112},
+               {ERROR_DISK_FULL, 112},
+               {ERROR_ACCESS_DENIED, 5},
+               {ERROR_SHARING_VIOLATION, 32},
+               {ERROR_PATH_NOT_FOUND, 3}};
+  for (const auto& c : cases) EXPECT_EQ(syscode::win::FileErrorCode(c.last_error), c.code) << c.last_error;
 }
 
 TEST_F(Win32FilesTest, AFileHeldWithoutWriteSharingGivesASharingViolation) {
