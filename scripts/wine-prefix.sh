@@ -17,6 +17,12 @@
 #
 # Usage: scripts/wine-prefix.sh PREFIX [PROGRAM [ARGS...]]
 #   Without PROGRAM only makes sure the prefix exists.
+# Environment:
+#   SYSCODE_WBEMDISP=DLL  the prefix's WMI scripting layer is DLL (the
+#       completed wbemdisp.dll of tests/windows/wine-wbemdisp), the native
+#       override for wbemdisp (copied into system32\wbem, wbemdisp=n,b);
+#       use a prefix of its own for it. Unset: Wine's own builtin layer.
+#   SYSCODE_WINEDEBUG=CHANNELS  WINEDEBUG for the program (default -all).
 # The exit code is the program's.
 set -eu
 
@@ -28,9 +34,17 @@ prefix=$1
 shift
 
 WINEPREFIX=$prefix
-WINEDEBUG=-all
+WINEDEBUG=${SYSCODE_WINEDEBUG:--all}
 # No Mono or Gecko installer prompts: nothing here needs .NET or a browser.
 WINEDLLOVERRIDES="mscoree,mshtml="
+wbemdisp=${SYSCODE_WBEMDISP:-}
+if [ -n "$wbemdisp" ]; then
+  if [ ! -f "$wbemdisp" ]; then
+    echo "$0: no wbemdisp.dll at $wbemdisp (tests/windows/wine-wbemdisp/build.sh makes it)" >&2
+    exit 1
+  fi
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;wbemdisp=n,b"
+fi
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 
 ready="$prefix/.syscode-prefix-ready"
@@ -48,6 +62,18 @@ if [ ! -e "$ready" ]; then
       touch "$ready"
     fi
   ) 9>"$prefix.lock"
+fi
+
+# The completed layer: our DLL in place of the builtin's copy that wineboot
+# put into the prefix (the class registration already points there).
+if [ -n "$wbemdisp" ]; then
+  installed="$prefix/drive_c/windows/system32/wbem/wbemdisp.dll"
+  if ! cmp -s "$wbemdisp" "$installed"; then
+    (
+      flock 9
+      cmp -s "$wbemdisp" "$installed" || { cp "$wbemdisp" "$installed.tmp" && mv "$installed.tmp" "$installed"; }
+    ) 9>"$prefix.lock"
+  fi
 fi
 
 if [ $# -eq 0 ]; then

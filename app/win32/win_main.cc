@@ -1,5 +1,5 @@
 // Program start and end: COM and OLE for the whole run, the main window,
-// the message loop, exit code 0.
+// the message loop, exit code 0 (1 when the window cannot be made).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -55,7 +55,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   syscode::DiagnosticLog log(syscode::SystemFileSystem());
   app::win32::MainWindow window(instance, sources, log, syscode::SystemFileSystem(), title);
   MainForm = &window;
-  if (window.Create()) window.RunMessageLoop();
+  // A window that cannot be made (no desktop yet, out of resources) is a
+  // failed start, not a run that ended normally: exit code 1.
+  const bool created = window.Create();
+  if (created) window.RunMessageLoop();
   MainForm = nullptr;
-  return 0;
+  return created ? 0 : 1;
 }

@@ -196,6 +196,7 @@ HRESULT STDMETHODCALLTYPE NewEnumOf(I* p, IUnknown** out) {
   *out = nullptr;
   HRESULT hr;
   if (Fails(self, "_NewEnum", &hr)) return hr;
+  if (self->kind == Kind::kPropertySet && Fails(self, "PropertySet._NewEnum", &hr)) return hr;
   const Kind kind = self->kind == Kind::kObjectSet ? Kind::kInstanceEnum : Kind::kPropertyEnum;
   *out = reinterpret_cast<IUnknown*>(New(self->script, kind, self->instance));
   return S_OK;

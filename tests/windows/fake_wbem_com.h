@@ -40,7 +40,8 @@ struct FakeWbemScript {
   std::int32_t count = -1;  // the set's reported Count; -1: instances.size()
   bool locator_offers_interface = true;
   // Calls that fail, by name: "ConnectServer", "ExecQuery", "InstancesOf",
-  // "Count", "_NewEnum", "Properties_", "Value", "Name", "CIMType".
+  // "Count", "_NewEnum" (of either set), "PropertySet._NewEnum" (of the
+  // property set only), "Properties_", "Value", "Name", "CIMType".
   std::map<std::string, FakeFailure> failures;
   // Every call the fake served, with its arguments; a null BSTR is
   // written <null>, an absent named-value set <none>.
