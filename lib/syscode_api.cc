@@ -264,47 +264,68 @@ char* NewCString(const std::string& text) {
 extern "C" {
 
 char* syscode_decode_log(const char* bytes, size_t length) {
-  if (bytes == nullptr && length != 0) return nullptr;
-  try {
-    return NewCString(syscode::DecodeLogJson(std::string_view(bytes == nullptr ? "" : bytes, length)));
-  } catch (...) {
+  if (bytes == nullptr && length != 0) {
+    SetLastErrorMessage("bytes is NULL, but length is " + std::to_string(length));
     return nullptr;
   }
+  try {
+    char* json = NewCString(syscode::DecodeLogJson(std::string_view(bytes == nullptr ? "" : bytes, length)));
+    if (json == nullptr) SetLastErrorMessage("out of memory");
+    return json;
+  } catch (const std::bad_alloc&) {
+    SetLastErrorMessage("out of memory");
+  } catch (const std::exception& e) {
+    SetLastErrorMessage(e.what());
+  } catch (...) {
+    SetLastErrorMessage("unexpected failure");
+  }
+  return nullptr;
 }
 
 int syscode_check_code(const char* code, const char* log_bytes, size_t log_length, char** report) {
   if (report != nullptr) *report = nullptr;
-  if (code == nullptr) return SYSCODE_ERROR_ARGUMENT;
+  if (code == nullptr) return Fail(SYSCODE_ERROR_ARGUMENT, "code is NULL", nullptr, 0);
   try {
     const syscode::Text typed = syscode::FromUtf8(code);
     syscode::Text normalized;
     syscode::Text problem;
-    if (!syscode::NormalizeTypedCode(typed, &normalized, &problem)) return SYSCODE_ERROR_ARGUMENT;
+    if (!syscode::NormalizeTypedCode(typed, &normalized, &problem)) {
+      return Fail(SYSCODE_ERROR_ARGUMENT, "the code is no system code: " + syscode::ToUtf8(problem), nullptr, 0);
+    }
     std::vector<syscode::CheckCandidate> candidates;
     const bool against_log = log_bytes != nullptr;
     if (against_log) {
-      if (log_length > syscode::kMaxLogBytes) return SYSCODE_ERROR_ARGUMENT;
+      if (log_length > syscode::kMaxLogBytes) {
+        return Fail(SYSCODE_ERROR_ARGUMENT,
+                    "the log has " + std::to_string(log_length) + " bytes, more than a log can have (" +
+                        std::to_string(syscode::kMaxLogBytes) + ")",
+                    nullptr, 0);
+      }
       syscode::CandidatesOfLogBytes(std::string_view(log_bytes, log_length), std::nullopt, &candidates);
     } else {
+      // This machine's first press, as syscode_get_code gives it: an
+      // unreachable WMI is a hardware error, not a code that matches nothing.
       [[maybe_unused]] syscode::ComApartment apartment;
-      syscode::WmiHardwareSources sources;
-      syscode::NullLog no_log;
-      syscode::CodeAssembly assembly(sources, no_log);
-      const syscode::Text machine_code = assembly.GetSystemCode();
-      candidates.push_back({machine_code, assembly.ExistItem(), std::nullopt, 0, 0, 0});
+      const syscode::Text machine_code = syscode::FromUtf8(syscode::internal::GetCode(wmi::PlatformComRuntime()));
+      // The mask digits stand first (low) and last (high) in the code.
+      auto digit = [](char16_t c) { return c <= u'9' ? c - u'0' : c - u'A' + 10; };
+      const auto mask = static_cast<std::uint8_t>(digit(machine_code.back()) << 4 | digit(machine_code.front()));
+      candidates.push_back({machine_code, mask, std::nullopt, 0, 0, 0});
     }
     const syscode::CheckResult result = syscode::CheckCode(typed, candidates);
     if (report != nullptr) {
       *report = NewCString(syscode::JsonText(syscode::CheckJson(result, candidates, against_log)));
-      if (*report == nullptr) return SYSCODE_ERROR_INTERNAL;
+      if (*report == nullptr) return Fail(SYSCODE_ERROR_INTERNAL, "out of memory", nullptr, 0);
     }
     return result.match ? 1 : 0;
+  } catch (const syscode::internal::HardwareUnavailable& e) {
+    return Fail(SYSCODE_ERROR_HARDWARE, e.what(), nullptr, 0);
   } catch (const std::bad_alloc&) {
-    return SYSCODE_ERROR_INTERNAL;
-  } catch (const syscode::Exception&) {
-    return SYSCODE_ERROR_HARDWARE;
+    return Fail(SYSCODE_ERROR_INTERNAL, "out of memory", nullptr, 0);
+  } catch (const std::exception& e) {
+    return Fail(SYSCODE_ERROR_INTERNAL, e.what(), nullptr, 0);
   } catch (...) {
-    return SYSCODE_ERROR_INTERNAL;
+    return Fail(SYSCODE_ERROR_INTERNAL, "unexpected failure", nullptr, 0);
   }
 }
 

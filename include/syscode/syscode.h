@@ -120,8 +120,8 @@ SYSCODE_API int syscode_code_from_values(const char *const values[SYSCODE_SOURCE
  * length). The text is static; never free it. */
 SYSCODE_API const char *syscode_error_text(int result);
 
-/* The detail of the last call of syscode_get_code or syscode_code_from_values
- * on this thread that failed: which value or argument, and why (e.g. "value 3
+/* The detail of the last call of syscode_get_code, syscode_code_from_values,
+ * syscode_decode_log or syscode_check_code on this thread that failed: which value or argument, and why (e.g. "value 3
  * (HardDiskSerialNumber) is missing, but the derivation reads it: ..."); ""
  * when none has failed.
  * A successful call leaves it as it is, so read it right after a negative
