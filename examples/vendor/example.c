@@ -13,7 +13,7 @@ int main(void) {
 
   int result = syscode_get_code(code, sizeof code);
   if (result < 0) {
-    fprintf(stderr, "syscode_get_code: %s\n", syscode_error_text(result));
+    fprintf(stderr, "syscode_get_code: %s\n", syscode_last_error_message());
     return 1;
   }
   printf("this machine: %s\n", code);
@@ -25,7 +25,7 @@ int main(void) {
       "BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", NULL, NULL, NULL};
   result = syscode_code_from_values(values, code, sizeof code);
   if (result < 0) {
-    fprintf(stderr, "syscode_code_from_values: %s\n", syscode_error_text(result));
+    fprintf(stderr, "syscode_code_from_values: %s\n", syscode_last_error_message());
     return 1;
   }
   printf("recorded press: %s\n", code);

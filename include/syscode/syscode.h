@@ -18,7 +18,8 @@
  * at least three and at most seven sources.
  *
  * The library never writes a file (no LogD.txt) and keeps no state between
- * calls: every call is a first press in a new window. syscode_code_from_values
+ * calls but each thread's last error message: every call is a first press in
+ * a new window. syscode_code_from_values
  * may be called from any thread; call syscode_get_code from one thread at a
  * time (it queries the hardware through the platform's WMI layer).
  *
@@ -30,10 +31,29 @@
 
 #include <stddef.h>
 
-#if defined(_WIN32) || !defined(__GNUC__)
+/* SYSCODE_API marks what the library exports. On Windows the C API lives in
+ * syscode.dll: declared dllimport for its users, dllexport while the DLL is
+ * built. A program that links the static libsyscode.a instead defines
+ * SYSCODE_STATIC (the CMake target syscode::syscode_static and the Windows
+ * syscode.pc do). */
+#if defined(_WIN32)
+#if defined(SYSCODE_BUILDING_DLL)
+#define SYSCODE_API __declspec(dllexport)
+#elif defined(SYSCODE_STATIC)
 #define SYSCODE_API
 #else
+#define SYSCODE_API __declspec(dllimport)
+#endif
+/* The DLL exports plain C only, so that MSVC and .NET can use it: with the
+ * DLL the C++ API below is inline over the C API; the static archive holds
+ * it compiled. */
+#define SYSCODE_CXX_API
+#elif defined(__GNUC__)
 #define SYSCODE_API __attribute__((visibility("default")))
+#define SYSCODE_CXX_API SYSCODE_API
+#else
+#define SYSCODE_API
+#define SYSCODE_CXX_API
 #endif
 
 #ifdef __cplusplus
@@ -63,9 +83,12 @@ extern "C" {
  *   SYSCODE_ERROR_ARGUMENT          buf is NULL and size is not 0;
  *   SYSCODE_ERROR_BUFFER_TOO_SMALL  size is below the length + 1 (a buffer
  *                                   of SYSCODE_CODE_BUFFER_SIZE always fits);
- *                                   buf[0] is set to NUL when size > 0;
- *   SYSCODE_ERROR_HARDWARE          the hardware query could not even start;
+ *   SYSCODE_ERROR_HARDWARE          the hardware could not be queried at all:
+ *                                   no reader could create the WMI locator
+ *                                   (WMI missing or stopped, COM unusable);
  *   SYSCODE_ERROR_INTERNAL          anything else (out of memory).
+ * On every failure buf[0] is set to NUL when size > 0, and
+ * syscode_last_error_message() tells the detail.
  * A source that cannot be read counts as empty, as in the window; that is no
  * error. On Windows the calling thread's COM apartment is used, or one is
  * set up (and released) for the call.
@@ -79,15 +102,16 @@ SYSCODE_API int syscode_get_code(char *buf, size_t size);
  * was not read. Only the ASCII letters and digits of a value count; invalid
  * UTF-8 never changes the code.
  *
- * The NULLs must sit where the derivation stops: every source the derivation
- * reads for these values must be given, and every source after the point
- * where it stops must be NULL. Otherwise the result is SYSCODE_ERROR_VALUES
- * (e.g. four values where the first three already gave three parts, or only
- * three values where they did not).
+ * Every source the derivation reads for these values must be given; a NULL
+ * there gives SYSCODE_ERROR_VALUES (e.g. only three values where the first
+ * three did not give three parts). Values after the point where the
+ * derivation stops are ignored, as the window never reads them, so all seven
+ * values of an inventory may be passed.
  *
  * Returns the code's length (4 or 25), or SYSCODE_ERROR_ARGUMENT (values is
  * NULL, or buf is NULL and size is not 0), SYSCODE_ERROR_BUFFER_TOO_SMALL,
- * SYSCODE_ERROR_VALUES or SYSCODE_ERROR_INTERNAL, as above.
+ * SYSCODE_ERROR_VALUES or SYSCODE_ERROR_INTERNAL, as above; on every failure
+ * buf[0] is set to NUL when size > 0.
  */
 SYSCODE_API int syscode_code_from_values(const char *const values[SYSCODE_SOURCE_COUNT], char *buf,
                                          size_t size);
@@ -95,6 +119,15 @@ SYSCODE_API int syscode_code_from_values(const char *const values[SYSCODE_SOURCE
 /* A short English text for a result of the functions above ("ok" for a
  * length). The text is static; never free it. */
 SYSCODE_API const char *syscode_error_text(int result);
+
+/* The detail of the last call of syscode_get_code, syscode_code_from_values,
+ * syscode_decode_log or syscode_check_code on this thread that failed: which value or argument, and why (e.g. "value 3
+ * (HardDiskSerialNumber) is missing, but the derivation reads it: ..."); ""
+ * when none has failed.
+ * A successful call leaves it as it is, so read it right after a negative
+ * result. UTF-8 English text owned by the library, valid until the next call
+ * on this thread; never free it. */
+SYSCODE_API const char *syscode_last_error_message(void);
 
 /* The library's version, e.g. "1.0.0". */
 SYSCODE_API const char *syscode_version(void);
@@ -125,6 +158,7 @@ SYSCODE_API void syscode_free(void *p);
 
 #include <array>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace syscode {
@@ -135,12 +169,33 @@ using SourceValues = std::array<std::optional<std::string>, SYSCODE_SOURCE_COUNT
 
 // This machine's code, as the first press of a newly opened window gives it.
 // Throws std::runtime_error when the hardware cannot be queried at all.
-SYSCODE_API std::string GetCode();
+//
+// The code the values of one press give on the first press of a new window
+// (CodeFromValues); values after the point where the derivation stops are
+// ignored. Throws std::invalid_argument, saying which value, when one it
+// reads is missing.
+#if defined(_WIN32) && !defined(SYSCODE_STATIC) && !defined(SYSCODE_BUILDING_DLL)
+// With the DLL, which exports C only, both are built here over the C API.
+inline std::string GetCode() {
+  char buf[SYSCODE_CODE_BUFFER_SIZE];
+  const int result = syscode_get_code(buf, sizeof buf);
+  if (result < 0) throw std::runtime_error(syscode_last_error_message());
+  return std::string(buf, static_cast<std::size_t>(result));
+}
 
-// The code the values of one press give on the first press of a new window.
-// Throws std::invalid_argument when the values are not those of one press
-// (see syscode_code_from_values).
-SYSCODE_API std::string CodeFromValues(const SourceValues& values);
+inline std::string CodeFromValues(const SourceValues& values) {
+  const char* given[SYSCODE_SOURCE_COUNT];
+  for (int i = 0; i < SYSCODE_SOURCE_COUNT; ++i) given[i] = values[i] ? values[i]->c_str() : nullptr;
+  char buf[SYSCODE_CODE_BUFFER_SIZE];
+  const int result = syscode_code_from_values(given, buf, sizeof buf);
+  if (result == SYSCODE_ERROR_VALUES) throw std::invalid_argument(syscode_last_error_message());
+  if (result < 0) throw std::runtime_error(syscode_last_error_message());
+  return std::string(buf, static_cast<std::size_t>(result));
+}
+#else
+SYSCODE_CXX_API std::string GetCode();
+SYSCODE_CXX_API std::string CodeFromValues(const SourceValues& values);
+#endif
 
 }  // namespace syscode
 #endif /* __cplusplus */

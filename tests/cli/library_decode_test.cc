@@ -115,6 +115,16 @@ TEST(LibraryCheckCodeTest, NullCodeIsRefused) {
   EXPECT_EQ(report, nullptr);
 }
 
+// A failed call leaves its own detail, not an earlier call's.
+TEST(LibraryCheckCodeTest, FailuresNameTheirDetail) {
+  EXPECT_EQ(syscode_check_code(nullptr, nullptr, 0, nullptr), SYSCODE_ERROR_ARGUMENT);
+  EXPECT_STREQ(syscode_last_error_message(), "code is NULL");
+  EXPECT_EQ(syscode_check_code("9006+3007", nullptr, 0, nullptr), SYSCODE_ERROR_ARGUMENT);
+  EXPECT_EQ(std::string(syscode_last_error_message()).rfind("the code is no system code: ", 0), 0u);
+  EXPECT_EQ(syscode_decode_log(nullptr, 5), nullptr);
+  EXPECT_STREQ(syscode_last_error_message(), "bytes is NULL, but length is 5");
+}
+
 TEST(LibraryCheckCodeTest, AgainstThisMachine) {
   char code[SYSCODE_CODE_BUFFER_SIZE];
   ASSERT_GT(syscode_get_code(code, sizeof code), 0);

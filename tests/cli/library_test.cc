@@ -6,6 +6,9 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <thread>
+
+#include "lib/syscode_internal.h"
 
 namespace {
 
@@ -13,7 +16,7 @@ struct ValuesCase {
   const char* name;
   const char* values[SYSCODE_SOURCE_COUNT];
   int result;
-  const char* code;  // when result >= 0
+  const char* code;  // when result >= 0; else what syscode_last_error_message() says
 };
 
 void PrintTo(const ValuesCase& c, std::ostream* os) { *os << c.name; }
@@ -29,6 +32,9 @@ TEST_P(CodeFromValues, GivesTheCodeOrRefusesValuesThatAreNoPress) {
   if (c.result >= 0) {
     EXPECT_STREQ(buf, c.code);
     EXPECT_EQ(std::strlen(buf), static_cast<size_t>(result));
+  } else {
+    EXPECT_EQ(buf[0], '\0') << "a failure leaves the buffer empty";
+    EXPECT_STREQ(syscode_last_error_message(), c.code);
   }
 }
 
@@ -53,16 +59,37 @@ INSTANTIATE_TEST_SUITE_P(
                     nullptr},
                    25,
                    "900603007249AQRXZ7MK29X31"},
+        ValuesCase{"a value after the derivation stopped is ignored",
+                   {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", "x", nullptr, nullptr},
+                   25,
+                   "900603007249AQRXZ7MK29X31"},
+        ValuesCase{"all seven values of an inventory",
+                   {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", "LEGACY BIOS 2.07", "ASUSTeK",
+                    "2864434397"},
+                   25,
+                   "900603007249AQRXZ7MK29X31"},
+        ValuesCase{"a gap after the derivation stopped",
+                   {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", nullptr, "ASUSTeK", nullptr},
+                   25,
+                   "900603007249AQRXZ7MK29X31"},
         ValuesCase{"a source the derivation reads is NULL",
                    {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", nullptr, nullptr, nullptr, nullptr},
                    SYSCODE_ERROR_VALUES,
-                   nullptr},
-        ValuesCase{"a value after the derivation stopped",
-                   {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", "x", nullptr, nullptr},
+                   "value 3 (HardDiskSerialNumber) is missing, but the derivation reads it: values 0 to 2 gave "
+                   "2 parts of the 3 it needs"},
+        ValuesCase{"a missing value before later ones",
+                   {"BFEBFBFF000306A9", "", nullptr, "S1A7-QX92-KM3", "x", "y", "z"},
                    SYSCODE_ERROR_VALUES,
-                   nullptr},
+                   "value 2 (BaseBordSerialNumber) is missing, but the derivation reads it: values 0 to 1 gave "
+                   "1 part of the 3 it needs"},
+        ValuesCase{"DiskDriveSignature missing",
+                   {"BFEBFBFF000306A9", "", "", "", "", "", nullptr},
+                   SYSCODE_ERROR_VALUES,
+                   "value 6 (DiskDriveSignature) is missing, but the derivation reads it: values 0 to 5 gave "
+                   "1 part of the 3 it needs"},
         ValuesCase{"no value at all", {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
-                   SYSCODE_ERROR_VALUES, nullptr}));
+                   SYSCODE_ERROR_VALUES,
+                   "value 0 (CpuId) is missing, but the derivation reads it: it always starts with CpuId"}));
 
 const char* const kWorked[SYSCODE_SOURCE_COUNT] = {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3",
                                                    nullptr, nullptr, nullptr};
@@ -82,17 +109,43 @@ TEST(LibraryBuffers, TooSmallBufferIsRefusedAndLeftEmpty) {
     EXPECT_EQ(syscode_code_from_values(c.values, buf, c.size), c.result) << "size " << c.size;
     if (c.result < 0) {
       EXPECT_EQ(buf[0], '\0') << "size " << c.size;
+      const std::string length = c.values == kWorked ? "25" : "4";
+      EXPECT_EQ(syscode_last_error_message(), "the code has " + length + " characters and needs a buffer of " +
+                                                  std::to_string(std::stoi(length) + 1) + " bytes, but size is " +
+                                                  std::to_string(c.size));
     }
     EXPECT_EQ(buf[c.size], 'x') << "wrote beyond size " << c.size;
   }
 }
 
 TEST(LibraryBuffers, NullPointers) {
-  char buf[SYSCODE_CODE_BUFFER_SIZE];
+  char buf[SYSCODE_CODE_BUFFER_SIZE] = "x";
   EXPECT_EQ(syscode_code_from_values(nullptr, buf, sizeof buf), SYSCODE_ERROR_ARGUMENT);
+  EXPECT_STREQ(syscode_last_error_message(), "values is NULL");
+  EXPECT_EQ(buf[0], '\0');
   EXPECT_EQ(syscode_code_from_values(kWorked, nullptr, 26), SYSCODE_ERROR_ARGUMENT);
+  EXPECT_STREQ(syscode_last_error_message(), "buf is NULL, but size is 26");
   EXPECT_EQ(syscode_code_from_values(kWorked, nullptr, 0), SYSCODE_ERROR_BUFFER_TOO_SMALL);
   EXPECT_EQ(syscode_get_code(nullptr, 26), SYSCODE_ERROR_ARGUMENT);
+  EXPECT_STREQ(syscode_last_error_message(), "buf is NULL, but size is 26");
+}
+
+// The detail belongs to the thread whose call failed, and stays until the
+// next failure there.
+TEST(LibraryErrors, LastErrorMessageIsPerThreadAndKeptBySuccess) {
+  char buf[SYSCODE_CODE_BUFFER_SIZE];
+  std::string fresh;
+  std::thread([&] { fresh = syscode_last_error_message(); }).join();
+  EXPECT_EQ(fresh, "");
+
+  ASSERT_EQ(syscode_code_from_values(nullptr, buf, sizeof buf), SYSCODE_ERROR_ARGUMENT);
+  std::thread([] {
+    char other[2];
+    syscode_code_from_values(kWorked, other, sizeof other);
+  }).join();
+  EXPECT_STREQ(syscode_last_error_message(), "values is NULL");
+  ASSERT_EQ(syscode_code_from_values(kWorked, buf, sizeof buf), 25);
+  EXPECT_STREQ(syscode_last_error_message(), "values is NULL");
 }
 
 TEST(LibraryErrors, EveryResultHasAText) {
@@ -125,21 +178,52 @@ TEST(LibraryMachine, GetCodeGivesThisMachinesCodeEveryTime) {
   EXPECT_EQ(syscode_get_code(small, sizeof small), SYSCODE_ERROR_BUFFER_TOO_SMALL);
 }
 
+// A runtime in which WMI cannot be reached: no running locator, and
+// creating one fails as on a machine without the WMI service.
+class NoWmiRuntime : public wmi::ComRuntime {
+ public:
+  wmi::HRESULT GetActiveObject(const wmi::Guid&, std::shared_ptr<wmi::IUnknownObject>*) override {
+    return wmi::kMK_E_UNAVAILABLE;
+  }
+  wmi::HRESULT CoCreateInstance(const wmi::Guid&, std::uint32_t, const wmi::Guid&,
+                                std::shared_ptr<wmi::IUnknownObject>*) override {
+    ++creations;
+    return static_cast<wmi::HRESULT>(0x80040154u);  // REGDB_E_CLASSNOTREG
+  }
+  syscode::Text TakeErrorDescription() override { return syscode::Text(); }
+  syscode::Text SystemMessage(wmi::HRESULT hr) override {
+    return hr == static_cast<wmi::HRESULT>(0x80040154u) ? u"Class not registered\r\n" : syscode::Text();
+  }
+  int creations = 0;
+};
+
+TEST(LibraryMachine, NoWmiAtAllIsAnErrorNotTheCodeOfEmptySources) {
+  NoWmiRuntime runtime;
+  try {
+    const std::string code = syscode::internal::GetCode(runtime);
+    FAIL() << "gave " << code;
+  } catch (const syscode::internal::HardwareUnavailable& e) {
+    EXPECT_STREQ(e.what(), "the WMI locator could not be created: Class not registered");
+  }
+  EXPECT_EQ(runtime.creations, 7) << "every reader tried";
+}
+
 TEST(LibraryCpp, CodeFromValues) {
   syscode::SourceValues values;
   values[0] = "BFEBFBFF000306A9";
   values[1] = "1.02b";
   values[2] = "mb.42/77zx-r";
-  EXPECT_THROW(syscode::CodeFromValues(values), std::invalid_argument);
-  values[3] = "S1A7-QX92-KM3";
-  EXPECT_EQ(syscode::CodeFromValues(values), "900603007249AQRXZ7MK29X31");
-  values[6] = "2864434397";
   try {
     syscode::CodeFromValues(values);
     FAIL() << "no error";
   } catch (const std::invalid_argument& e) {
-    EXPECT_NE(std::string(e.what()).find("DiskDriveSignature"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("value 3 (HardDiskSerialNumber) is missing"), std::string::npos)
+        << e.what();
   }
+  values[3] = "S1A7-QX92-KM3";
+  EXPECT_EQ(syscode::CodeFromValues(values), "900603007249AQRXZ7MK29X31");
+  values[6] = "2864434397";
+  EXPECT_EQ(syscode::CodeFromValues(values), "900603007249AQRXZ7MK29X31");
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 cmake_minimum_required(VERSION 3.25)
-# Checks that every program in BIN_DIR imports only DLLs that come with
-# Windows itself: the C++ runtime, libgcc and winpthread must be linked in.
+# Checks that every program and DLL in BIN_DIR imports only DLLs that come
+# with Windows itself: the C++ runtime, libgcc and winpthread must be linked in.
 #   cmake -DOBJDUMP=... -DBIN_DIR=... -P check_dll_imports.cmake
 set(allowed
   kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll
   comctl32.dll comdlg32.dll uxtheme.dll msvcrt.dll ws2_32.dll version.dll shlwapi.dll)
 
-file(GLOB programs "${BIN_DIR}/*.exe")
+file(GLOB programs "${BIN_DIR}/*.exe" "${BIN_DIR}/*.dll")
 if(NOT programs)
   message(FATAL_ERROR "no programs in ${BIN_DIR}")
 endif()
