@@ -2,7 +2,7 @@
  * What Wine's build generates for wbemdisp.dll and a PE build with plain
  * mingw-w64 has to supply itself:
  *
- * - the entry points that winebuild adds from wbemdisp.spec
+ * - the entry points that winebuild adds from the DLL's export file
  *   (DllCanUnloadNow, DllRegisterServer, DllUnregisterServer);
  * - the debug output behind the wine/debug.h stand-in.
  *
