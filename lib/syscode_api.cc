@@ -15,6 +15,7 @@
 #include "syscode/log_decoder.h"
 #include "syscode/readers.h"
 #include "syscode/version.h"
+#include "wmi/com_apartment.h"
 #include "wmi/ole_error.h"
 
 #ifdef _WIN32
@@ -24,21 +25,6 @@
 namespace syscode {
 
 namespace {
-
-// The WMI readers need a COM apartment on the calling thread. A thread that
-// already has one (of either kind) keeps it.
-class ComApartment {
- public:
-#ifdef _WIN32
-  ComApartment() : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComApartment() {
-    if (initialized_) ::CoUninitialize();
-  }
-
- private:
-  bool initialized_;
-#endif
-};
 
 // Passes every call on to the real runtime and notes whether the WMI
 // locator could be had at all. Each reader obtains it anew (the running
@@ -118,7 +104,9 @@ std::string GetCode(wmi::ComRuntime& runtime) {
 }  // namespace internal
 
 std::string GetCode() {
-  [[maybe_unused]] ComApartment apartment;
+  // The WMI readers need a COM apartment on the calling thread; a thread
+  // that already has one (of either kind) keeps it.
+  wmi::ComApartment apartment;
   return internal::GetCode(wmi::PlatformComRuntime());
 }
 
@@ -305,7 +293,7 @@ int syscode_check_code(const char* code, const char* log_bytes, size_t log_lengt
     } else {
       // This machine's first press, as syscode_get_code gives it: an
       // unreachable WMI is a hardware error, not a code that matches nothing.
-      [[maybe_unused]] syscode::ComApartment apartment;
+      wmi::ComApartment apartment;
       const syscode::Text machine_code = syscode::FromUtf8(syscode::internal::GetCode(wmi::PlatformComRuntime()));
       // The mask digits stand first (low) and last (high) in the code.
       auto digit = [](char16_t c) { return c <= u'9' ? c - u'0' : c - u'A' + 10; };

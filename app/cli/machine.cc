@@ -13,31 +13,15 @@
 #include "syscode/file_system.h"
 #include "syscode/readers.h"
 #include "syscode/source_access.h"
+#include "wmi/com_apartment.h"
 
-#ifdef _WIN32
-#include <objbase.h>
-#else
+#ifndef _WIN32
 #include <unistd.h>
 #endif
 
 namespace cli {
 
 namespace {
-
-// Every WMI query runs in a COM apartment of the calling thread, as in the
-// window; elsewhere there is nothing to set up.
-class ComApartment {
- public:
-#ifdef _WIN32
-  ComApartment() : initialized_(SUCCEEDED(::CoInitialize(nullptr))) {}
-  ~ComApartment() {
-    if (initialized_) ::CoUninitialize();
-  }
-
- private:
-  bool initialized_;
-#endif
-};
 
 // Keeps what each reader saw.
 class DetailRecorder : public syscode::ReaderObserver {
@@ -79,7 +63,8 @@ Text RealReason([[maybe_unused]] const Text& file, [[maybe_unused]] int code) {
 }  // namespace
 
 bool MachinePress(const Options& options, syscode::PressFacts* press) {
-  [[maybe_unused]] ComApartment apartment;
+  // Every WMI query runs in a COM apartment of the calling thread, as in the window.
+  wmi::ComApartment apartment;
   syscode::WmiHardwareSources sources;
   DetailRecorder recorder(*press);
   sources.SetObserver(&recorder);

@@ -7,31 +7,15 @@
 #include "app/cli/console.h"
 #include "app/cli/report.h"
 #include "syscode/errors.h"
+#include "wmi/com_apartment.h"
 #include "wmi/ole_error.h"
 #include "wmi/strutil.h"
 #include "wmi/wbem_scripting_tlb.h"
 #include "wmi/wmiquery.h"
 
-#ifdef _WIN32
-#include <objbase.h>
-#endif
-
 namespace cli {
 
 namespace {
-
-class ComApartment {
- public:
-#ifdef _WIN32
-  ComApartment() : initialized_(SUCCEEDED(::CoInitialize(nullptr))) {}
-  ~ComApartment() {
-    if (initialized_) ::CoUninitialize();
-  }
-
- private:
-  bool initialized_;
-#endif
-};
 
 // The CIM type of each property of the first instance the same request
 // delivers, by column (cell 0 has none), and which values are null, by row
@@ -100,7 +84,7 @@ ColumnTypes QueryColumnTypes(const Options& options) {
 }  // namespace
 
 int RunQuery(const Options& options) {
-  [[maybe_unused]] ComApartment apartment;
+  wmi::ComApartment apartment;
   wmi::T2DimStrArray table;
   std::int32_t instance_count = 0;
   Text error_text;

@@ -8,11 +8,11 @@
 
 #include "app/main_form.h"
 #include "app/win32/main_window.h"
-#include "platform/windows/com_apartment.h"
 #include "platform/windows/dll_search.h"
 #include "syscode/diagnostic_log.h"
 #include "syscode/file_system.h"
 #include "syscode/readers.h"
+#include "wmi/com_apartment.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   syscode::win::LoadDllsFromSystem32Only();
   // OLE, then a single-threaded COM apartment on this thread for the whole
   // run; each is undone at the end only if it succeeded.
-  syscode::win::ComApartment apartment;
+  wmi::ComApartment apartment(wmi::ComApartment::Mode::kOleAndCom);
   const syscode::Text title = ApplicationTitle();
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};

@@ -7,11 +7,11 @@
 
 #include <thread>
 
-#include "platform/windows/com_apartment.h"
+#include "wmi/com_apartment.h"
 
 namespace {
 
-using syscode::win::ComApartment;
+using wmi::ComApartment;
 
 // The apartment of the calling thread, or CO_E_NOTINITIALIZED.
 HRESULT ApartmentType(APTTYPE* type) {
@@ -29,7 +29,7 @@ TEST(ComApartment, HoldsASingleThreadedApartmentAndGivesItBack) {
   OnFreshThread([] {
     APTTYPE type{};
     {
-      ComApartment apartment;
+      ComApartment apartment(ComApartment::Mode::kOleAndCom);
       EXPECT_TRUE(apartment.ole_initialized());
       EXPECT_TRUE(apartment.com_initialized());
       ASSERT_EQ(ApartmentType(&type), S_OK);
@@ -43,7 +43,7 @@ TEST(ComApartment, LeavesAnApartmentItCouldNotJoin) {
   OnFreshThread([] {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
     {
-      ComApartment apartment;
+      ComApartment apartment(ComApartment::Mode::kOleAndCom);
       EXPECT_FALSE(apartment.ole_initialized());
       EXPECT_FALSE(apartment.com_initialized());
     }
@@ -51,6 +51,21 @@ TEST(ComApartment, LeavesAnApartmentItCouldNotJoin) {
     EXPECT_EQ(ApartmentType(&type), S_OK);
     EXPECT_EQ(type, APTTYPE_MTA);
     CoUninitialize();
+  });
+}
+
+// The command line's and the library's threads: the apartment alone, no OLE.
+TEST(ComApartment, ComModeTakesNoOle) {
+  OnFreshThread([] {
+    APTTYPE type{};
+    {
+      ComApartment apartment;
+      EXPECT_FALSE(apartment.ole_initialized());
+      EXPECT_TRUE(apartment.com_initialized());
+      ASSERT_EQ(ApartmentType(&type), S_OK);
+      EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA) << type;
+    }
+    EXPECT_EQ(ApartmentType(&type), CO_E_NOTINITIALIZED);
   });
 }
 

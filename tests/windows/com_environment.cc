@@ -4,17 +4,19 @@
 
 #include <memory>
 
-#include "platform/windows/com_apartment.h"
+#include "wmi/com_apartment.h"
 
 namespace {
 
 class ComApartmentEnvironment : public testing::Environment {
  public:
-  void SetUp() override { apartment_ = std::make_unique<syscode::win::ComApartment>(); }
+  void SetUp() override {
+    apartment_ = std::make_unique<wmi::ComApartment>(wmi::ComApartment::Mode::kOleAndCom);
+  }
   void TearDown() override { apartment_.reset(); }
 
  private:
-  std::unique_ptr<syscode::win::ComApartment> apartment_;
+  std::unique_ptr<wmi::ComApartment> apartment_;
 };
 
 const testing::Environment* const kEnvironment = testing::AddGlobalTestEnvironment(new ComApartmentEnvironment);
