@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2317  # the check functions are called from traps and by name
 # End-to-end test of the Windows program: runs the real syscode.exe under
 # Wine on a virtual X display (Xvfb), drives it with xdotool as a user does,
 # and reads the window's state from inside Wine with our inspector
@@ -343,6 +344,7 @@ save_as() {  # save_as PATH: types the path into the open dialog and confirms
   dialog=$(window_by_name "$dialog_title")
   timeout 10 xdotool windowfocus --sync "$dialog" 2>/dev/null
   xdotool key End shift+Home
+  # shellcheck disable=SC1003  # '\\' is tr's one backslash, not an escaped quote
   xdotool type --delay 20 "Z:$(echo "$1" | tr / '\\')"
   xdotool key Return
 }
@@ -378,6 +380,7 @@ if wait_for has_window "$dialog_title"; then
       "$(field "$work/dialog2.txt" ' class=ComboBox id=1137 ' text) $(field "$work/dialog2.txt" ' class=Edit id=1148 ' text)" \
       "other-folder code.txt"
     save_as "$other/code.txt"
+    # shellcheck disable=SC2016  # eval expands it, on every try
     if wait_for eval 'inspect owned "#32770" "$dialog_title" >"$work/prompt.txt"'; then
       pass "saving over the file asks first"
       expect "the prompt's text" "$(field "$work/prompt.txt" ' class=Static id=65535 ' text)" \

@@ -71,6 +71,7 @@ debian=$src/wine_$plain.debian.tar.xz
 if [ ! -f "$orig" ] || [ ! -f "$debian" ]; then
   if ! apt-cache showsrc wine 2>/dev/null | grep -qx "Version: $version"; then
     if ! grep -rqs '^\(Types:.*deb-src\|deb-src \)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+      # shellcheck source=/dev/null
       suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
       echo "Adding a deb-src entry for $suite"
       as_root sh -c 'cat > /etc/apt/sources.list.d/debian-src.sources' <<EOF
