@@ -118,6 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The input's first bytes as a typed code: never a crash, JSON always valid.
   const syscode::CheckResult typed =
       syscode::CheckCode(syscode::FromLatin1(input.substr(0, std::min<std::size_t>(size, 30))), candidates);
-  syscode::Json::parse(syscode::JsonText(syscode::CheckJson(typed, candidates, true)));
+  const syscode::Json reparsed = syscode::Json::parse(syscode::JsonText(syscode::CheckJson(typed, candidates, true)));
+  if (!reparsed.is_object()) std::abort();
   return 0;
 }

@@ -115,13 +115,17 @@ void CheckRealText(Text text, const Variant& value, const Text& separator) {
       std::abort();
     }
   }
-  const double back = std::strtod(plain.c_str(), nullptr);
+  // Read back in long double: the largest doubles round up to 15 digits past
+  // the double range (1.79769313486232E308), which strtod would make INF.
+  const long double back = std::strtold(plain.c_str(), nullptr);
   if (number == 0) {
     if (text != u"0") std::abort();
     return;
   }
   if (negative != (number < 0)) std::abort();
-  if (std::fabs(back - number) > std::fabs(number) * 1e-14) std::abort();
+  if (std::fabs(back - static_cast<long double>(number)) > std::fabs(static_cast<long double>(number)) * 1e-14L) {
+    std::abort();
+  }
 }
 
 bool InTable(std::int32_t code) {
