@@ -267,11 +267,7 @@ check_fonts() {  # check_fonts TRACE TAHOMA_HEIGHT ARIAL_HEIGHT WHAT
 }
 # Every object the completed DLL made was destroyed again (its trace).
 objects_released() {  # objects_released TRACE
-  awk '/:trace:wbemdisp:.*returning iface /{ live[$NF]++; made++ }
-       /:trace:wbemdisp:.*destroying /{ if (live[$NF]-- <= 0) bad++; gone++ }
-       END { for (p in live) if (live[p] > 0) left += live[p]
-             printf "%d objects made, %d destroyed, %d left\n", made, gone, left
-             exit !(made > 0 && left == 0 && bad == 0) }' "$1"
+  awk -f "$root/tests/windows/wine-wbemdisp/objects_released.awk" "$1"
 }
 
 # What a press must write, in bytes. Wine's own layer: every reader gives

@@ -50,11 +50,7 @@ mkdir -p "$work"
 
 # Every object the DLL's trace says it made was destroyed again.
 objects_released() {  # objects_released TRACE
-  awk '/:trace:wbemdisp:.*returning iface /{ live[$NF]++; made++ }
-       /:trace:wbemdisp:.*destroying /{ if (live[$NF]-- <= 0) bad++; gone++ }
-       END { for (p in live) if (live[p] > 0) left += live[p]
-             printf "%d objects made, %d destroyed, %d left\n", made, gone, left
-             exit !(made > 0 && left == 0 && bad == 0) }' "$1"
+  awk -f "$root/tests/windows/wine-wbemdisp/objects_released.awk" "$1"
 }
 
 # 1. The probe over every class, then the command line class by class.
