@@ -6,6 +6,7 @@
 
 #include "app/win32/controls.h"
 #include "app/win32/save_dialog.h"
+#include "platform/windows/wide_text.h"
 
 namespace app::win32 {
 
@@ -22,7 +23,7 @@ constexpr DWORD kRightToLeft = WS_EX_RTLREADING | WS_EX_RIGHT;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT | kRightToLeft;
 
-const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+using syscode::win::Wide;
 
 }  // namespace
 

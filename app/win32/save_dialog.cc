@@ -7,13 +7,15 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "platform/windows/wide_text.h"
 #include "syscode/errors.h"
 
 namespace app::win32 {
 
 namespace {
 
-const wchar_t* Wide(const syscode::Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+using syscode::win::FromWide;
+using syscode::win::Wide;
 
 // The working directory follows a confirmed choice to the file's folder.
 // Windows' dialog does so itself when not told to keep the directory, but
@@ -57,14 +59,14 @@ bool ExecuteSaveDialog(HWND owner, const syscode::Text& file_name, syscode::Text
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = buffer.data();
   ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.lpstrTitle = reinterpret_cast<const wchar_t*>(kSaveDialogTitle);
+  ofn.lpstrTitle = Wide(kSaveDialogTitle);
   ofn.lpstrDefExt = Wide(extension);
   // Deliberately without OFN_NOCHANGEDIR: a confirmed choice moves the
   // working directory, and with it the diagnostic log, to that folder.
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
 
   if (GetSaveFileNameW(&ofn)) {
-    chosen_path->assign(reinterpret_cast<const char16_t*>(buffer.data()));
+    *chosen_path = FromWide(buffer.data());
     MoveWorkingDirectoryTo(*chosen_path);
     return true;
   }

@@ -4,17 +4,9 @@
 
 namespace syscode::win {
 
-Text FromWide(const wchar_t* text, size_t length) {
-  static_assert(sizeof(wchar_t) == sizeof(char16_t));
-  if (text == nullptr) return Text();
-  return Text(reinterpret_cast<const char16_t*>(text), length);
-}
-
-std::wstring ToWide(const Text& text) { return std::wstring(text.begin(), text.end()); }
-
 Bstr::Bstr(const Text& text) {
   if (text.empty()) return;  // a null BSTR stands for empty text
-  b_ = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+  b_ = SysAllocStringLen(Wide(text), static_cast<UINT>(text.size()));
 }
 
 Text Bstr::ToText() const { return FromWide(b_, b_ == nullptr ? 0 : SysStringLen(b_)); }

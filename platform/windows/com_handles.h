@@ -6,9 +6,9 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <string>
 #include <utility>
 
+#include "platform/windows/wide_text.h"
 #include "syscode/text.h"
 #include "wmi/wbem.h"
 
@@ -111,10 +111,5 @@ class ScopedVariant {
 
 // The engine's GUID as the platform's.
 GUID ToGuid(const wmi::Guid& guid);
-
-// Text of a wide string of `length` characters.
-Text FromWide(const wchar_t* text, size_t length);
-// The text as a NUL-terminated wide string.
-std::wstring ToWide(const Text& text);
 
 }  // namespace syscode::win

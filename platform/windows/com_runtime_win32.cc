@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include "platform/windows/wbem_com.h"
+#include "platform/windows/wide_text.h"
 #include "wmi/com_runtime.h"
 
 namespace wmi {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/windows/com_handles.h"
+#include "platform/windows/wide_text.h"
 #include "syscode/locale.h"
 
 namespace syscode {

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/windows/wbem_com.h"
+#include "platform/windows/wide_text.h"
 #include "syscode/errors.h"
 #include "wmi/variant.h"
 
