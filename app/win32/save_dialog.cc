@@ -45,7 +45,7 @@ bool ExecuteSaveDialog(HWND owner, const syscode::Text& file_name, syscode::Text
   // The file name buffer holds at most 259 characters and the terminator.
   std::vector<wchar_t> buffer(kMaxPathLength + 1, L'\0');
   const size_t offered = std::min(file_name.size(), kMaxPathLength);
-  for (size_t i = 0; i < offered; ++i) buffer[i] = static_cast<wchar_t>(file_name[i]);
+  std::copy_n(Wide(file_name), offered, buffer.begin());
 
   const syscode::Text filter = DialogFilter(kSaveDialogFilter);
   // The dialog takes the default extension without its leading ".".
