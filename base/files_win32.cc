@@ -51,13 +51,13 @@ class Win32FileSystem : public FileSystem {
   int Close(Handle handle) override { return ::CloseHandle(ToHandle(handle)) ? 0 : LastFileError(); }
 
   bool FileExists(const Text& name) override {
-    const DWORD attributes = ::GetFileAttributesW(ToWide(name).c_str());
+    const DWORD attributes = ::GetFileAttributesW(Wide(name));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   }
 
   std::string ToAnsiCodePage(const Text& text) override {
     if (text.empty()) return std::string();
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const wchar_t* wide = Wide(text);
     const int length = static_cast<int>(text.size());
     const int size = ::WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
     if (size <= 0) return std::string();
@@ -74,7 +74,7 @@ class Win32FileSystem : public FileSystem {
   // (that takes the create-symbolic-link privilege), and the program runs
   // as the invoking user.
   static int Open(const Text& name, DWORD disposition, Handle* handle) {
-    HANDLE h = ::CreateFileW(ToWide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+    HANDLE h = ::CreateFileW(Wide(name), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return LastFileError();
     if (::GetFileType(h) != FILE_TYPE_DISK) {

@@ -15,6 +15,8 @@
 #include <io.h>
 #include <windows.h>
 #include <shellapi.h>
+
+#include "base/wide_text.h"
 #else
 #include <unistd.h>
 #endif
@@ -97,7 +99,7 @@ std::vector<Text> CommandLineArguments(int argc, char** argv) {
   int count = 0;
   LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   if (wide != nullptr) {
-    for (int i = 1; i < count; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(wide[i]));
+    for (int i = 1; i < count; ++i) args.push_back(syscode::FromWide(wide[i]));
     ::LocalFree(wide);
   }
 #else

@@ -3,13 +3,15 @@
 #include <QFont>
 #include <QStringList>
 
+#include "app/form_layout.h"
+
 namespace app {
 
 void InstallFontSubstitutions() {
-  QFont::insertSubstitutions(QString::fromLatin1(kWindowFontFamily),
+  QFont::insertSubstitutions(QString::fromUtf16(kWindowFont.face),
                              {QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans Arabic"),
                               QStringLiteral("Noto Sans")});
-  QFont::insertSubstitutions(QString::fromLatin1(kCodeFontFamily),
+  QFont::insertSubstitutions(QString::fromUtf16(kEdit1Font.face),
                              {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
                               QStringLiteral("DejaVu Sans")});
 }

@@ -1,14 +1,9 @@
-// The window's fonts. The window asks for "Tahoma" and the code field for
-// "Arial", as on Windows; where those are missing (most Linux desktops) Qt
-// takes the substitutes installed here.
+// Substitutes for the form's fonts (app/form_layout.h). The window asks for
+// "Tahoma" and the code field for "Arial", as on Windows; where those are
+// missing (most Linux desktops) Qt takes the substitutes installed here.
 #pragma once
 
 namespace app {
-
-inline constexpr char kWindowFontFamily[] = "Tahoma";
-inline constexpr int kWindowFontPixels = 11;  // 8 points at 96 dpi
-inline constexpr char kCodeFontFamily[] = "Arial";
-inline constexpr int kCodeFontPixels = 19;  // 14 points at 96 dpi
 
 // Substitutes, first choice first:
 //   Tahoma -> "DejaVu Sans" (fonts-dejavu-core: has the Persian letters),

@@ -1,6 +1,5 @@
 #include "app/qt/main_window.h"
 
-#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -29,6 +28,14 @@ namespace {
 
 QString ToQString(const Text& text) { return QString::fromStdU16String(text); }
 Text ToText(const QString& text) { return text.toStdU16String(); }
+QRect ToQRect(const Box& box) { return QRect(box.left, box.top, box.width, box.height); }
+
+QFont ToQFont(const FontSpec& spec) {
+  QFont font(QString::fromUtf16(spec.face));
+  font.setPixelSize(spec.height);
+  font.setBold(spec.bold);
+  return font;
+}
 
 // QLineEdit's own "no limit".
 constexpr int kUnlimitedLength = 32767;
@@ -36,9 +43,9 @@ constexpr int kUnlimitedLength = 32767;
 }  // namespace
 
 QPoint CentredTopLeft(const QRect& desktop, const QSize& outer) {
-  const int left = desktop.left() + desktop.width() / 2 - outer.width() / 2;
-  const int top = desktop.top() + desktop.height() / 2 - outer.height() / 2;
-  return QPoint(std::max(left, desktop.left()), std::max(top, desktop.top()));
+  const Point corner = CentredTopLeft(Box{desktop.left(), desktop.top(), desktop.width(), desktop.height()},
+                                      outer.width(), outer.height());
+  return QPoint(corner.x, corner.y);
 }
 
 QImage BannerImage() {
@@ -84,24 +91,22 @@ void QtMainWindow::BuildControls() {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(kClientWidth, kClientHeight);
-  QFont window_font(QString::fromLatin1(kWindowFontFamily));
-  window_font.setPixelSize(kWindowFontPixels);
-  setFont(window_font);
+  setFont(ToQFont(kWindowFont));
 
   // Created in declaration order, like the Windows window.
   group_box1_ = new QGroupBox(ToQString(kGroupBoxCaption), this);
   group_box1_->setObjectName(QStringLiteral("GroupBox1"));
-  group_box1_->setGeometry(8, 95, 478, 65);
+  group_box1_->setGeometry(ToQRect(kGroupBox1));
   // Right to left, the default alignment puts the caption at the right end.
   group_box1_->setLayoutDirection(Qt::RightToLeft);
 
   bit_btn1_ = new CaptionButton(ToQString(kGetCodeCaption), this);
   bit_btn1_->setObjectName(QStringLiteral("BitBtn1"));
-  bit_btn1_->setGeometry(285, 169, 201, 27);
+  bit_btn1_->setGeometry(ToQRect(kBitBtn1));
 
   image1_ = new QLabel(this);
   image1_->setObjectName(QStringLiteral("Image1"));
-  image1_->setGeometry(0, 0, kClientWidth, 89);
+  image1_->setGeometry(ToQRect(kImage1));
   const QImage banner = BannerImage();
   if (!banner.isNull()) {
     image1_->setPixmap(QPixmap::fromImage(
@@ -110,11 +115,11 @@ void QtMainWindow::BuildControls() {
 
   bit_btn2_ = new CaptionButton(ToQString(kSaveCaption), this);
   bit_btn2_->setObjectName(QStringLiteral("BitBtn2"));
-  bit_btn2_->setGeometry(87, 169, 73, 27);
+  bit_btn2_->setGeometry(ToQRect(kBitBtn2));
 
   bit_btn3_ = new CaptionButton(ToQString(kExitCaption), this);
   bit_btn3_->setObjectName(QStringLiteral("BitBtn3"));
-  bit_btn3_->setGeometry(8, 169, 73, 27);
+  bit_btn3_->setGeometry(ToQRect(kBitBtn3));
 
   for (QPushButton* button : {bit_btn1_, bit_btn2_, bit_btn3_}) {
     button->setLayoutDirection(Qt::RightToLeft);
@@ -124,14 +129,11 @@ void QtMainWindow::BuildControls() {
 
   edit1_ = new QLineEdit(group_box1_);
   edit1_->setObjectName(QStringLiteral("Edit1"));
-  edit1_->setGeometry(11, 22, 455, 30);
+  edit1_->setGeometry(ToQRect(kEdit1));
   edit1_->setLayoutDirection(Qt::LeftToRight);
   edit1_->setAlignment(Qt::AlignCenter);
   edit1_->setReadOnly(true);
-  QFont code_font(QString::fromLatin1(kCodeFontFamily));
-  code_font.setPixelSize(kCodeFontPixels);
-  code_font.setBold(true);
-  edit1_->setFont(code_font);
+  edit1_->setFont(ToQFont(kEdit1Font));
   QPalette code_palette = edit1_->palette();
   code_palette.setColor(QPalette::Text, Qt::black);
   edit1_->setPalette(code_palette);

@@ -1,5 +1,6 @@
 // The main window on Linux: Qt widgets at the measures of the Windows window
-// (client area 494 x 206, fixed size), over the shared TMainForm logic.
+// (app/form_layout.h: fixed size, the same boxes and fonts), over the shared
+// TMainForm logic.
 //
 // Reading order: the captions are Persian and read right to left, but the
 // positions are those of the Windows window (BitBtn1 at the right end), so
@@ -20,6 +21,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/form_layout.h"
 #include "app/main_form.h"
 #include "app/qt/save_dialog.h"
 #include "syscode/diagnostic_log.h"
@@ -34,13 +36,9 @@ class QPushButton;
 
 namespace app {
 
-inline constexpr int kClientWidth = 494;
-inline constexpr int kClientHeight = 206;
-
-// The top-left corner that centres a window of outer size `outer` on
-// `desktop` (the union of all screens): desktop left + width div 2 - outer
-// width div 2, likewise for the top, but never left of or above the
-// desktop's top-left corner.
+// The form's centring rule (app/form_layout.h) in Qt's types: the top-left
+// corner that centres a window of outer size `outer` on `desktop` (the
+// union of all screens).
 QPoint CentredTopLeft(const QRect& desktop, const QSize& outer);
 
 // The banner decoded with libjpeg from the embedded JPEG; a null image when

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/win32/layout.h"
+#include "app/form_layout.h"
 
 namespace app::win32 {
 

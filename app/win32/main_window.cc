@@ -6,6 +6,7 @@
 
 #include "app/win32/controls.h"
 #include "app/win32/save_dialog.h"
+#include "base/wide_text.h"
 
 namespace app::win32 {
 
@@ -22,7 +23,7 @@ constexpr DWORD kRightToLeft = WS_EX_RTLREADING | WS_EX_RIGHT;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT | kRightToLeft;
 
-const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+using syscode::Wide;
 
 }  // namespace
 
@@ -216,14 +217,14 @@ void MainWindow::MakeFonts() {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
-  int window_height = kWindowFontHeight;
-  if (dpi != kDesignDpi && dpi > 0) window_height = MulDiv(kWindowFontHeight, dpi, kDesignDpi);
-  window_font_ = MakeFont(L"Tahoma", window_height, false, DEFAULT_CHARSET);
+  int window_height = kWindowFont.height;
+  if (dpi != kDesignDpi && dpi > 0) window_height = MulDiv(kWindowFont.height, dpi, kDesignDpi);
+  window_font_ = MakeFont(Wide(kWindowFont.face), window_height, kWindowFont.bold, DEFAULT_CHARSET);
   if (dpi != kDesignDpi && dpi > 0 && window_font_ != nullptr) {
     const int text_height = TextHeightOfZero(window_font_);
     if (text_height > 0) scale_ = Scale(text_height, kDesignTextHeight);
   }
-  edit1_font_ = MakeFont(L"Arial", scale_(kEdit1FontHeight), true, ANSI_CHARSET);
+  edit1_font_ = MakeFont(Wide(kEdit1Font.face), scale_(kEdit1Font.height), kEdit1Font.bold, ANSI_CHARSET);
 }
 
 void MainWindow::LoadBanner() {
@@ -245,17 +246,11 @@ void MainWindow::PlaceCentred() {
   AdjustWindowRectEx(&outer, kWindowStyle, FALSE, kWindowExStyle);
   const int width = outer.right - outer.left;
   const int height = outer.bottom - outer.top;
-  // Centred on the desktop spanning all monitors, never left of or above
-  // its top-left corner.
-  const int desk_left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  const int desk_top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const int desk_width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  const int desk_height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  int left = desk_left + desk_width / 2 - width / 2;
-  int top = desk_top + desk_height / 2 - height / 2;
-  if (left < desk_left) left = desk_left;
-  if (top < desk_top) top = desk_top;
-  SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  // Centred on the desktop spanning all monitors.
+  const Box desktop = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                       GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  const Point corner = CentredTopLeft(desktop, width, height);
+  SetWindowPos(hwnd_, nullptr, corner.x, corner.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::ShowCodeField(const Text& shown, int max_length) {

@@ -7,13 +7,15 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "base/wide_text.h"
 #include "base/errors.h"
 
 namespace app::win32 {
 
 namespace {
 
-const wchar_t* Wide(const syscode::Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+using syscode::FromWide;
+using syscode::Wide;
 
 // The working directory follows a confirmed choice to the file's folder.
 // Windows' dialog does so itself when not told to keep the directory, but
@@ -43,7 +45,7 @@ bool ExecuteSaveDialog(HWND owner, const syscode::Text& file_name, syscode::Text
   // The file name buffer holds at most 259 characters and the terminator.
   std::vector<wchar_t> buffer(kMaxPathLength + 1, L'\0');
   const size_t offered = std::min(file_name.size(), kMaxPathLength);
-  for (size_t i = 0; i < offered; ++i) buffer[i] = static_cast<wchar_t>(file_name[i]);
+  std::copy_n(Wide(file_name), offered, buffer.begin());
 
   const syscode::Text filter = DialogFilter(kSaveDialogFilter);
   // The dialog takes the default extension without its leading ".".
@@ -57,14 +59,14 @@ bool ExecuteSaveDialog(HWND owner, const syscode::Text& file_name, syscode::Text
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = buffer.data();
   ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.lpstrTitle = reinterpret_cast<const wchar_t*>(kSaveDialogTitle);
+  ofn.lpstrTitle = Wide(kSaveDialogTitle);
   ofn.lpstrDefExt = Wide(extension);
   // Deliberately without OFN_NOCHANGEDIR: a confirmed choice moves the
   // working directory, and with it the diagnostic log, to that folder.
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
 
   if (GetSaveFileNameW(&ofn)) {
-    chosen_path->assign(reinterpret_cast<const char16_t*>(buffer.data()));
+    *chosen_path = FromWide(buffer.data());
     MoveWorkingDirectoryTo(*chosen_path);
     return true;
   }

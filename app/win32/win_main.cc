@@ -9,6 +9,7 @@
 #include "app/main_form.h"
 #include "app/win32/main_window.h"
 #include "base/dll_search.h"
+#include "base/wide_text.h"
 #include "syscode/diagnostic_log.h"
 #include "base/file_system.h"
 #include "syscode/readers.h"
@@ -20,7 +21,7 @@ syscode::Text ProgramPath() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length < buffer.size()) return syscode::Text(reinterpret_cast<const char16_t*>(buffer.data()), length);
+    if (length < buffer.size()) return syscode::FromWide(buffer.data(), length);
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -30,7 +31,7 @@ syscode::Text ProgramPath() {
 syscode::Text ApplicationTitle() {
   syscode::Text title = app::ApplicationTitleFromPath(ProgramPath());
   if (title.size() > 1) {
-    CharLowerBuffW(reinterpret_cast<wchar_t*>(&title[1]), static_cast<DWORD>(title.size() - 1));
+    CharLowerBuffW(syscode::Wide(&title[1]), static_cast<DWORD>(title.size() - 1));
   }
   return title;
 }

@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include "wmi/win32/wbem_com.h"
+#include "base/wide_text.h"
 #include "wmi/com_runtime.h"
 
 namespace wmi {
@@ -11,7 +12,7 @@ namespace {
 
 using wmi::win32::Bstr;
 using wmi::win32::ComPtr;
-using wmi::win32::FromWide;
+using syscode::FromWide;
 using wmi::win32::ToGuid;
 using wmi::win32::WrapInterface;
 

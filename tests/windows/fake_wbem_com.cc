@@ -10,6 +10,7 @@
 #include <string>
 
 #include "fakes_com_variant.h"
+#include "base/wide_text.h"
 #include "windows/fake_wbem_com.h"
 
 namespace fakes {
@@ -66,7 +67,7 @@ const IID& IidOf(Kind kind) {
 
 std::string Utf8(BSTR b) {
   if (b == nullptr) return "<null>";
-  return syscode::ToUtf8(Text(reinterpret_cast<const char16_t*>(b), SysStringLen(b)));
+  return syscode::ToUtf8(syscode::FromWide(b, SysStringLen(b)));
 }
 
 // True when `call` is scripted to fail; its HRESULT goes to *hr and its
@@ -79,8 +80,8 @@ bool Fails(FakeObject* self, const char* call, HRESULT* hr) {
   if (!it->second.description.empty()) {
     ICreateErrorInfo* create = nullptr;
     if (SUCCEEDED(CreateErrorInfo(&create))) {
-      std::wstring text(it->second.description.begin(), it->second.description.end());
-      create->lpVtbl->SetDescription(create, text.data());
+      Text text = it->second.description;  // SetDescription takes a writable string
+      create->lpVtbl->SetDescription(create, syscode::Wide(text.data()));
       create->lpVtbl->QueryInterface(create, IID_IErrorInfo, reinterpret_cast<void**>(&info));
       create->lpVtbl->Release(create);
     }
@@ -271,7 +272,7 @@ HRESULT STDMETHODCALLTYPE NameOf(ISWbemProperty* p, BSTR* name) {
   HRESULT hr;
   if (Fails(self, "Name", &hr)) return hr;
   const Text& text = PropertyOf(self).name;
-  *name = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+  *name = SysAllocStringLen(syscode::Wide(text), static_cast<UINT>(text.size()));
   return S_OK;
 }
 HRESULT STDMETHODCALLTYPE CimTypeOf(ISWbemProperty* p, WbemCimtypeEnum* type) {

@@ -8,8 +8,8 @@
 #include <iterator>
 #include <string>
 
-#include "base/wide_text.h"
 #include "base/files_win32.h"
+#include "base/wide_text.h"
 #include "syscode/diagnostic_log.h"
 #include "base/errors.h"
 #include "base/file_system.h"
@@ -19,7 +19,8 @@ namespace {
 
 using syscode::FileSystem;
 using syscode::Text;
-using syscode::ToWide;
+using syscode::FromWide;
+using syscode::Wide;
 
 // A fresh folder under the temporary folder, removed with its files.
 class TempFolder {
@@ -50,7 +51,7 @@ class TempFolder {
   }
   Text Path(const std::wstring& name) const {
     const std::wstring full = path_ + L"\\" + name;
-    return Text(full.begin(), full.end());
+    return FromWide(full.c_str(), full.size());
   }
 
  private:
@@ -58,7 +59,7 @@ class TempFolder {
 };
 
 std::string Content(const Text& name) {
-  HANDLE h = CreateFileW(ToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  HANDLE h = CreateFileW(Wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing>";
   std::string out;
@@ -70,7 +71,7 @@ std::string Content(const Text& name) {
 }
 
 void Put(const Text& name, const std::string& bytes) {
-  HANDLE h = CreateFileW(ToWide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  HANDLE h = CreateFileW(Wide(name), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   DWORD written = 0;
   WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -104,7 +105,7 @@ TEST_F(Win32FilesTest, AppendCreatesAMissingFile) {
 
 TEST_F(Win32FilesTest, FileExistsOnlyForFiles) {
   Put(folder.Path(L"file.txt"), "x");
-  CreateDirectoryW(ToWide(folder.Path(L"dir.txt")).c_str(), nullptr);
+  CreateDirectoryW(Wide(folder.Path(L"dir.txt")), nullptr);
   EXPECT_TRUE(fs.FileExists(folder.Path(L"file.txt")));
   EXPECT_FALSE(fs.FileExists(folder.Path(L"dir.txt")));
   EXPECT_FALSE(fs.FileExists(folder.Path(L"missing.txt")));
@@ -120,7 +121,7 @@ struct OpenFailure {
 };
 
 TEST_F(Win32FilesTest, FailingOpensGiveTheSystemCodeAndItsMessage) {
-  CreateDirectoryW(ToWide(folder.Path(L"folder")).c_str(), nullptr);
+  CreateDirectoryW(Wide(folder.Path(L"folder")), nullptr);
   const OpenFailure cases[] = {
       {"append in a missing folder", true, L"no-such-folder\\LogD.txt", 3, nullptr},
       {"create in a missing folder", false, L"no-such-folder\\out.txt", 3, nullptr},
@@ -170,7 +171,7 @@ TEST(Win32FileErrorCode, AFullDiskIsAlways112) {
 TEST_F(Win32FilesTest, AFileHeldWithoutWriteSharingGivesASharingViolation) {
   const Text name = folder.Path(L"LogD.txt");
   Put(name, "x");
-  HANDLE holder = CreateFileW(ToWide(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE holder = CreateFileW(Wide(name), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   try {
     syscode::DiagnosticLog(fs, name).AppendLogLine(u"line");
@@ -187,10 +188,10 @@ TEST_F(Win32FilesTest, OthersMayReadButNotWriteWhileTheFileIsOpen) {
   const Text name = folder.Path(L"out.txt");
   FileSystem::Handle handle = 0;
   ASSERT_EQ(fs.Create(name, &handle), 0);
-  HANDLE reader = CreateFileW(ToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  HANDLE reader = CreateFileW(Wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
-  HANDLE writer = CreateFileW(ToWide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  HANDLE writer = CreateFileW(Wide(name), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
   EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
@@ -202,8 +203,8 @@ TEST_F(Win32FilesTest, OthersMayReadButNotWriteWhileTheFileIsOpen) {
 TEST_F(Win32FilesTest, AReadOnlyFileIsDenied) {
   const Text name = folder.Path(L"LogD.txt");
   Put(name, "kept");
-  ASSERT_TRUE(SetFileAttributesW(ToWide(name).c_str(), FILE_ATTRIBUTE_READONLY));
-  HANDLE probe = CreateFileW(ToWide(name).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_TRUE(SetFileAttributesW(Wide(name), FILE_ATTRIBUTE_READONLY));
+  HANDLE probe = CreateFileW(Wide(name), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (probe != INVALID_HANDLE_VALUE) {
     // Wine run by root (as in a container) maps read-only to file modes
     // that root may write anyway.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
 #include "base/locale.h"
 #include "wmi/property_text.h"
 
@@ -23,8 +24,7 @@ class UserDecimalSeparatorTest : public testing::Test {
 TEST_F(UserDecimalSeparatorTest, FollowsTheUsersSetting) {
   for (const wchar_t* separator : {L",", L".", L"::"}) {
     ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator));
-    const std::wstring expected(separator);
-    EXPECT_EQ(syscode::UserDecimalSeparator(), syscode::Text(expected.begin(), expected.end()));
+    EXPECT_EQ(syscode::UserDecimalSeparator(), syscode::FromWide(separator));
   }
 }
 

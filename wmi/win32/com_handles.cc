@@ -6,7 +6,7 @@ namespace wmi::win32 {
 
 Bstr::Bstr(const Text& text) {
   if (text.empty()) return;  // a null BSTR stands for empty text
-  b_ = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+  b_ = SysAllocStringLen(Wide(text), static_cast<UINT>(text.size()));
 }
 
 Text Bstr::ToText() const { return FromWide(b_, b_ == nullptr ? 0 : SysStringLen(b_)); }

@@ -6,17 +6,16 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <string>
 #include <utility>
 
-#include "base/text.h"
 #include "base/wide_text.h"
+#include "base/text.h"
 #include "wmi/wbem.h"
 
 namespace wmi::win32 {
 
 using syscode::FromWide;
-using syscode::ToWide;
+using syscode::Wide;
 
 // One reference on a COM interface; Release on destruction.
 template <typename T>

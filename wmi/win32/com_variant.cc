@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "wmi/win32/wbem_com.h"
+#include "base/wide_text.h"
 
 namespace wmi::win32 {
 
@@ -136,7 +137,7 @@ HRESULT ScalarToComVariant(const Variant& in, VARIANT* out) {
     case VarType::kReal64: V_VT(out) = VT_R8; V_R8(out) = in.r; break;
     case VarType::kBool: V_VT(out) = VT_BOOL; V_BOOL(out) = in.i != 0 ? VARIANT_TRUE : VARIANT_FALSE; break;
     case VarType::kText: {
-      BSTR b = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(in.s.data()), static_cast<UINT>(in.s.size()));
+      BSTR b = SysAllocStringLen(Wide(in.s), static_cast<UINT>(in.s.size()));
       if (b == nullptr) return E_OUTOFMEMORY;
       V_VT(out) = VT_BSTR;
       V_BSTR(out) = b;

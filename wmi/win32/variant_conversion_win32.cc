@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "wmi/win32/wbem_com.h"
+#include "base/wide_text.h"
 #include "base/errors.h"
 #include "wmi/variant.h"
 
@@ -79,7 +80,7 @@ Text VariantToText(const Variant& v) {
   // Truth values read "True" and "False", as elsewhere in the system.
   ChangeType(v, VT_BSTR, VarType::kText, VARIANT_ALPHABOOL, &out);
   BSTR b = V_BSTR(out.Get());
-  return wmi::win32::FromWide(b, b == nullptr ? 0 : SysStringLen(b));
+  return syscode::FromWide(b, b == nullptr ? 0 : SysStringLen(b));
 }
 
 }  // namespace wmi
