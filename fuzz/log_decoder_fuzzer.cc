@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::string bytes;
   syscode::Text reason;
-  if (!cli::ReadLogFile(syscode::FromUtf8(TempFile()), &bytes, &reason)) std::abort();
+  if (!app::cli::ReadLogFile(syscode::FromUtf8(TempFile()), &bytes, &reason)) std::abort();
   if (bytes != input) std::abort();
 
   const syscode::DecodedLog log = syscode::ReadDiagnosticLog(bytes);
@@ -105,11 +105,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < log.presses.size(); ++i) {
     const syscode::PressFacts facts = syscode::FactsOfRecordedPress(log.presses[i]);
     if (back["presses"][i]["code"] != syscode::ToUtf8(facts.code)) std::abort();
-    const syscode::Text text = cli::SourcesText(facts);
+    const syscode::Text text = app::cli::SourcesText(facts);
     NoControls(text);
     if (text.find(facts.code) == syscode::Text::npos) std::abort();
   }
-  for (const auto& p : log.problems) NoControls(cli::Printable(p.reason));
+  for (const auto& p : log.problems) NoControls(app::cli::Printable(p.reason));
 
   const std::vector<syscode::CheckCandidate> candidates = syscode::CandidatesOfLog(log, std::nullopt);
   for (const auto& candidate : candidates) {

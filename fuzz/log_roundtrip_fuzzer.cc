@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::string read;
   Text reason;
-  if (!cli::ReadLogFile(syscode::FromUtf8(TempFile()), &read, &reason) || read != bytes) std::abort();
+  if (!app::cli::ReadLogFile(syscode::FromUtf8(TempFile()), &read, &reason) || read != bytes) std::abort();
 
   const syscode::DecodedLog decoded = syscode::ReadDiagnosticLog(read);
   if (decoded.presses.size() != codes.size()) std::abort();

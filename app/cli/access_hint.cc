@@ -2,7 +2,7 @@
 
 #include "syscode/hardware_sources.h"
 
-namespace cli {
+namespace app::cli {
 
 namespace {
 
@@ -57,4 +57,4 @@ nlohmann::ordered_json AccessJson(const syscode::PressTrace& press,
           {"unreadable", std::move(list)}};
 }
 
-}  // namespace cli
+}  // namespace app::cli

@@ -12,7 +12,7 @@
 #include "syscode/code_assembly.h"
 #include "syscode/source_access.h"
 
-namespace cli {
+namespace app::cli {
 
 // The per-source hint of --sources: true for a source that only a
 // privileged user could have read.
@@ -33,4 +33,4 @@ Text AccessNote(const syscode::PressTrace& press, const std::vector<syscode::Sou
 nlohmann::ordered_json AccessJson(const syscode::PressTrace& press,
                                   const std::vector<syscode::SourceAccess>& unreadable);
 
-}  // namespace cli
+}  // namespace app::cli

@@ -6,7 +6,7 @@
 #include "app/cli/console.h"
 #include "syscode/code_check.h"
 
-namespace cli {
+namespace app::cli {
 
 namespace {
 
@@ -96,4 +96,4 @@ int RunCheck(const Options& options) {
   return result.match ? kExitOk : kExitFailure;
 }
 
-}  // namespace cli
+}  // namespace app::cli

@@ -9,7 +9,7 @@
 #include "syscode/log_decoder.h"
 #include "syscode/press_report.h"
 
-namespace cli {
+namespace app::cli {
 
 // --from-log FILE... (with --sources or --json for the details of each press).
 int RunFromLog(const Options& options);
@@ -40,4 +40,4 @@ Text ShownName(const Text& file);
 // the error, when a log line could not be written.
 bool MachinePress(const Options& options, syscode::PressFacts* press);
 
-}  // namespace cli
+}  // namespace app::cli

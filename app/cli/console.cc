@@ -21,7 +21,7 @@
 #include <unistd.h>
 #endif
 
-namespace cli {
+namespace app::cli {
 
 namespace {
 
@@ -237,4 +237,4 @@ bool ReadLogFile(const Text& name, std::string* bytes, Text* reason) {
   return true;
 }
 
-}  // namespace cli
+}  // namespace app::cli

@@ -14,7 +14,7 @@
 
 #include "base/text.h"
 
-namespace cli {
+namespace app::cli {
 
 using syscode::Text;
 using syscode::TextView;
@@ -52,4 +52,4 @@ Text Printable(TextView text);
 // syscode::kMaxLogBytes and one byte more.
 bool ReadLogFile(const Text& name, std::string* bytes, Text* reason);
 
-}  // namespace cli
+}  // namespace app::cli

@@ -8,7 +8,7 @@
 #include "app/cli/report.h"
 #include "syscode/log_decoder.h"
 
-namespace cli {
+namespace app::cli {
 
 namespace {
 
@@ -106,4 +106,4 @@ int RunFromLog(const Options& options) {
   return kExitOk;
 }
 
-}  // namespace cli
+}  // namespace app::cli

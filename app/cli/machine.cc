@@ -19,7 +19,7 @@
 #include <unistd.h>
 #endif
 
-namespace cli {
+namespace app::cli {
 
 namespace {
 
@@ -110,4 +110,4 @@ int RunMachine(const Options& options) {
   return kExitOk;
 }
 
-}  // namespace cli
+}  // namespace app::cli

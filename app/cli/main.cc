@@ -12,7 +12,7 @@
 namespace {
 
 int Run(int argc, char** argv) {
-  using namespace cli;
+  using namespace app::cli;
   const ParseResult parsed = ParseCommandLine(CommandLineArguments(argc, argv));
   if (!parsed.error.empty()) {
     ReportError(parsed.error + u"\nTry 'syscode-cli --help' for more information.");
@@ -37,7 +37,7 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   syscode::LoadDllsFromSystem32Only();  // DLLs loaded by name: System32 only (Windows)
-  using namespace cli;
+  using namespace app::cli;
   PrepareConsole();
   int status = kExitFailure;
   try {

@@ -7,7 +7,7 @@
 
 #include "syscode/diagnostic_log.h"
 
-namespace cli {
+namespace app::cli {
 
 namespace {
 
@@ -239,4 +239,4 @@ Text HelpText() {
          u"  2  the command line is wrong\n";
 }
 
-}  // namespace cli
+}  // namespace app::cli

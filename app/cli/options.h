@@ -6,7 +6,7 @@
 
 #include "base/text.h"
 
-namespace cli {
+namespace app::cli {
 
 using syscode::Text;
 
@@ -50,4 +50,4 @@ ParseResult ParseCommandLine(const std::vector<Text>& args);
 // The text of --help.
 Text HelpText();
 
-}  // namespace cli
+}  // namespace app::cli

@@ -13,7 +13,7 @@
 #include "wmi/wbem_scripting_tlb.h"
 #include "wmi/wmiquery.h"
 
-namespace cli {
+namespace app::cli {
 
 namespace {
 
@@ -108,4 +108,4 @@ int RunQuery(const Options& options) {
   return kExitOk;
 }
 
-}  // namespace cli
+}  // namespace app::cli

@@ -8,7 +8,7 @@
 #include "syscode/hardware_sources.h"
 #include "wmi/variant.h"
 
-namespace cli {
+namespace app::cli {
 
 namespace {
 
@@ -144,4 +144,4 @@ syscode::Json QueryJson(const Text& query, const Text& name_space, const Text& s
           {"rows", std::move(rows)}};
 }
 
-}  // namespace cli
+}  // namespace app::cli

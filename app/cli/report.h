@@ -10,7 +10,7 @@
 #include "syscode/press_report.h"
 #include "base/text.h"
 
-namespace cli {
+namespace app::cli {
 
 using syscode::Text;
 
@@ -41,4 +41,4 @@ syscode::Json QueryJson(const Text& query, const Text& name_space, const Text& s
                         int instance_count, const Text& error_text, const std::vector<std::vector<Text>>& table,
                         const ColumnTypes& types);
 
-}  // namespace cli
+}  // namespace app::cli

@@ -4,7 +4,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-namespace app {
+namespace app::qt {
 
 CaptionButton::CaptionButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
 
@@ -22,4 +22,4 @@ void CaptionButton::paintEvent(QPaintEvent*) {
                        QPalette::ButtonText);
 }
 
-}  // namespace app
+}  // namespace app::qt

@@ -4,7 +4,7 @@
 
 #include <QPushButton>
 
-namespace app {
+namespace app::qt {
 
 class CaptionButton : public QPushButton {
  public:
@@ -14,4 +14,4 @@ class CaptionButton : public QPushButton {
   void paintEvent(QPaintEvent* event) override;
 };
 
-}  // namespace app
+}  // namespace app::qt

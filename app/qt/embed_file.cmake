@@ -2,7 +2,7 @@
 # carries its pictures without depending on files beside it.
 #   cmake -DINPUT=<file> -DOUTPUT=<file.cc> -DSYMBOL=<name> -P embed_file.cmake
 # defines `extern const unsigned char <SYMBOL>[]` and
-# `extern const std::size_t <SYMBOL>Size` in namespace app::embedded.
+# `extern const std::size_t <SYMBOL>Size` in namespace app::qt::embedded.
 file(READ "${INPUT}" hex HEX)
 string(LENGTH "${hex}" hex_length)
 math(EXPR size "${hex_length} / 2")
@@ -13,14 +13,14 @@ file(WRITE "${OUTPUT}.tmp"
 "// Generated from ${INPUT}; do not edit.
 #include <cstddef>
 
-namespace app::embedded {
+namespace app::qt::embedded {
 
 extern const unsigned char ${SYMBOL}[] = {
   ${bytes}
 };
 extern const std::size_t ${SYMBOL}Size = ${size};
 
-}  // namespace app::embedded
+}  // namespace app::qt::embedded
 ")
 file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
 file(REMOVE "${OUTPUT}.tmp")

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-namespace app::embedded {
+namespace app::qt::embedded {
 
 extern const unsigned char kBannerJpeg[];
 extern const std::size_t kBannerJpegSize;
@@ -12,4 +12,4 @@ extern const std::size_t kBannerJpegSize;
 extern const unsigned char kIconPng[];
 extern const std::size_t kIconPngSize;
 
-}  // namespace app::embedded
+}  // namespace app::qt::embedded

@@ -5,7 +5,7 @@
 
 #include "app/form_layout.h"
 
-namespace app {
+namespace app::qt {
 
 void InstallFontSubstitutions() {
   QFont::insertSubstitutions(QString::fromUtf16(kWindowFont.face),
@@ -16,4 +16,4 @@ void InstallFontSubstitutions() {
                               QStringLiteral("DejaVu Sans")});
 }
 
-}  // namespace app
+}  // namespace app::qt

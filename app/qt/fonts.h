@@ -3,7 +3,7 @@
 // missing (most Linux desktops) Qt takes the substitutes installed here.
 #pragma once
 
-namespace app {
+namespace app::qt {
 
 // Substitutes, first choice first:
 //   Tahoma -> "DejaVu Sans" (fonts-dejavu-core: has the Persian letters),
@@ -13,4 +13,4 @@ namespace app {
 // A real Tahoma or Arial, when installed, is still preferred.
 void InstallFontSubstitutions();
 
-}  // namespace app
+}  // namespace app::qt

@@ -12,18 +12,18 @@
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QGuiApplication::setDesktopFileName(QStringLiteral("syscode"));
-  app::InstallFontSubstitutions();
+  app::qt::InstallFontSubstitutions();
 
   QString program = QCoreApplication::applicationFilePath();
   if (program.isEmpty() && argc > 0) program = QString::fromLocal8Bit(argv[0]);
   const syscode::Text title = app::ApplicationTitleFromPath(program.toStdU16String());
-  QApplication::setWindowIcon(app::ProgramIcon());
+  QApplication::setWindowIcon(app::qt::ProgramIcon());
 
   syscode::FileSystem& files = syscode::SystemFileSystem();
   syscode::DiagnosticLog log(files);
   // The seven WMI readers, answered by this platform's hardware layer.
   syscode::WmiHardwareSources sources;
-  app::QtMainWindow window(sources, log, files, title);
+  app::qt::QtMainWindow window(sources, log, files, title);
   window.CentreOnDesktop();
   window.show();
   application.exec();

@@ -22,7 +22,7 @@
 #include "app/qt/embedded_resources.h"
 #include "app/qt/fonts.h"
 
-namespace app {
+namespace app::qt {
 
 namespace {
 
@@ -190,4 +190,4 @@ void QtMainWindow::ShowErrorMessage(const Text& caption, const Text& message) {
 
 void QtMainWindow::CloseWindow() { close(); }
 
-}  // namespace app
+}  // namespace app::qt

@@ -34,7 +34,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace app {
+namespace app::qt {
 
 // The form's centring rule (app/form_layout.h) in Qt's types: the top-left
 // corner that centres a window of outer size `outer` on `desktop` (the
@@ -144,4 +144,4 @@ class QtMainWindow : public QWidget, public MainFormView {
   QLineEdit* edit1_ = nullptr;
 };
 
-}  // namespace app
+}  // namespace app::qt

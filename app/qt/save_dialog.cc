@@ -5,7 +5,7 @@
 
 #include "app/main_form.h"
 
-namespace app {
+namespace app::qt {
 
 namespace {
 
@@ -43,4 +43,4 @@ std::optional<QString> RunSaveDialog(QWidget* parent, const QString& file_name) 
   return QDir::toNativeSeparators(chosen.first());
 }
 
-}  // namespace app
+}  // namespace app::qt

@@ -11,7 +11,7 @@
 
 #include "base/text.h"
 
-namespace app {
+namespace app::qt {
 
 // The Windows filter text "Label|pattern" as the Qt name filter
 // "Label (pattern)"; more pairs ("A|*.a|B|*.b") give one filter per pair,
@@ -26,4 +26,4 @@ std::unique_ptr<QFileDialog> CreateSaveDialog(QWidget* parent, const QString& fi
 // confirmed (default suffix applied by the dialog), or nullopt on cancel.
 std::optional<QString> RunSaveDialog(QWidget* parent, const QString& file_name);
 
-}  // namespace app
+}  // namespace app::qt

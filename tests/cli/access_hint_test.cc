@@ -22,7 +22,7 @@ const std::vector<SourceAccess> kUnreadable = {
     {1, true, u"permission denied"}, {2, true, u"permission denied"}, {6, false, u"operation not permitted"}};
 
 TEST(AccessHintTest, ANoteNamesTheSourcesRootCouldReadWhenThePressReadThem) {
-  EXPECT_EQ(syscode::ToUtf8(cli::AccessNote(UserPress(6), kUnreadable, false)),
+  EXPECT_EQ(syscode::ToUtf8(app::cli::AccessNote(UserPress(6), kUnreadable, false)),
             "syscode-cli: note: BiosVersion, BaseBordSerialNumber could not be read without root rights "
             "(permission denied); root may get another code on this machine: run syscode-cli as root, "
             "e.g. with sudo\n");
@@ -30,9 +30,9 @@ TEST(AccessHintTest, ANoteNamesTheSourcesRootCouldReadWhenThePressReadThem) {
 
 TEST(AccessHintTest, OtherReasonsAreToldOnlyWithAllAndOnlyForSourcesRead) {
   // The disk signature was not read: nothing about it.
-  EXPECT_EQ(cli::AccessNote(UserPress(6), kUnreadable, true), cli::AccessNote(UserPress(6), kUnreadable, false));
+  EXPECT_EQ(app::cli::AccessNote(UserPress(6), kUnreadable, true), app::cli::AccessNote(UserPress(6), kUnreadable, false));
   // Read, refused to root as well: its reason, but no advice to run as root.
-  const std::string all = syscode::ToUtf8(cli::AccessNote(UserPress(7), kUnreadable, true));
+  const std::string all = syscode::ToUtf8(app::cli::AccessNote(UserPress(7), kUnreadable, true));
   EXPECT_NE(all.find("syscode-cli: note: DiskDriveSignature could not be read (operation not permitted)\n"),
             std::string::npos)
       << all;
@@ -40,13 +40,13 @@ TEST(AccessHintTest, OtherReasonsAreToldOnlyWithAllAndOnlyForSourcesRead) {
 }
 
 TEST(AccessHintTest, NothingToSayGivesNoText) {
-  EXPECT_TRUE(cli::AccessNote(UserPress(7), {}, true).empty());
+  EXPECT_TRUE(app::cli::AccessNote(UserPress(7), {}, true).empty());
   // Root's run: nothing needs privilege.
-  EXPECT_TRUE(cli::AccessNote(UserPress(3), {{1, false, u"permission denied"}}, false).empty());
+  EXPECT_TRUE(app::cli::AccessNote(UserPress(3), {{1, false, u"permission denied"}}, false).empty());
 }
 
 TEST(AccessHintTest, TheSourcesReportHintsOnlyWhereRootWouldHelp) {
-  const cli::RootHint hint = cli::AccessRootHint(kUnreadable);
+  const app::cli::RootHint hint = app::cli::AccessRootHint(kUnreadable);
   EXPECT_FALSE(hint(0));
   EXPECT_TRUE(hint(1));
   EXPECT_TRUE(hint(2));
@@ -54,7 +54,7 @@ TEST(AccessHintTest, TheSourcesReportHintsOnlyWhereRootWouldHelp) {
 }
 
 TEST(AccessHintTest, JsonTellsWhetherRootMayDifferAndWhy) {
-  const auto json = cli::AccessJson(UserPress(7), kUnreadable);
+  const auto json = app::cli::AccessJson(UserPress(7), kUnreadable);
   EXPECT_TRUE(json.at("root_may_differ").get<bool>());
   ASSERT_EQ(json.at("unreadable").size(), 3u);
   EXPECT_EQ(json.at("unreadable").at(0).at("name"), "BiosVersion");
@@ -63,7 +63,7 @@ TEST(AccessHintTest, JsonTellsWhetherRootMayDifferAndWhy) {
   EXPECT_FALSE(json.at("unreadable").at(2).at("needs_root").get<bool>());
   EXPECT_EQ(json.at("unreadable").at(2).at("reason"), "operation not permitted");
 
-  const auto root = cli::AccessJson(UserPress(3), {{6, false, u"operation not permitted"}});
+  const auto root = app::cli::AccessJson(UserPress(3), {{6, false, u"operation not permitted"}});
   EXPECT_FALSE(root.at("root_may_differ").get<bool>());
   EXPECT_TRUE(root.at("unreadable").empty());  // the signature was not read
 }

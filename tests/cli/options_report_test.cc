@@ -6,8 +6,8 @@
 
 namespace {
 
-using cli::Options;
-using cli::ParseCommandLine;
+using app::cli::Options;
+using app::cli::ParseCommandLine;
 using syscode::Text;
 
 struct ParseCase {
@@ -99,7 +99,7 @@ syscode::PressFacts UserPress() {
 
 TEST(SourcesReportTest, ExplainsEverySourceAndHintsAtRoot) {
   // The board serial exists but could not be read; BiosName is just empty.
-  const Text text = cli::SourcesText(UserPress(), [](int source) { return source == 2; });
+  const Text text = app::cli::SourcesText(UserPress(), [](int source) { return source == 2; });
   const std::string out = syscode::ToUtf8(text);
   EXPECT_NE(out.find("Code: 1008 (source mask 0x81)"), std::string::npos);
   EXPECT_NE(out.find("BiosVersion = 1.0\n    no part: too short (2 letters and digits, 7 needed)"),
@@ -111,7 +111,7 @@ TEST(SourcesReportTest, ExplainsEverySourceAndHintsAtRoot) {
   // BiosName needs no root: no hint.
   EXPECT_NE(out.find("BiosName = \n    no part: empty\n"), std::string::npos) << out;
   EXPECT_NE(out.find("part 4434397, not used"), std::string::npos) << out;
-  EXPECT_EQ(syscode::ToUtf8(cli::SourcesText(UserPress())).find("root"),
+  EXPECT_EQ(syscode::ToUtf8(app::cli::SourcesText(UserPress())).find("root"),
             std::string::npos);
 }
 
@@ -128,13 +128,13 @@ TEST(SourcesReportTest, LogBytesShowAsUtf8WhenTheyAreUtf8) {
   press.from_log = true;
   press.trace.sources[1].raw = syscode::FromLatin1("caf\xC3\xA9\r\nx");
   press.trace.sources[2].raw = syscode::FromLatin1("caf\xE9");
-  const std::string out = syscode::ToUtf8(cli::SourcesText(press));
+  const std::string out = syscode::ToUtf8(app::cli::SourcesText(press));
   EXPECT_NE(out.find("BiosVersion = caf\xC3\xA9\\r\\nx\n"), std::string::npos) << out;
   EXPECT_NE(out.find("BaseBordSerialNumber = caf\xC3\xA9\n"), std::string::npos) << out;  // Latin-1 é
 }
 
 TEST(TableTextTest, AlignsColumns) {
-  EXPECT_EQ(cli::TableText({{u"Instance", u"Name"}, {u"1", u"x"}, {u"10", u"longer"}}),
+  EXPECT_EQ(app::cli::TableText({{u"Instance", u"Name"}, {u"1", u"x"}, {u"10", u"longer"}}),
             u"Instance  Name\n1         x\n10        longer\n");
 }
 
@@ -149,10 +149,10 @@ TEST(QueryJsonTest, TypedCellsByCimTypeNullsOnlyWhereTheValueWasNull) {
       {u"2", u"cpu", u"NULL", u"False", u"x", u"3"},
       {u"", u"", u"", u"", u"", u""},  // an instance the enumeration never delivered
   };
-  cli::ColumnTypes types;
+  app::cli::ColumnTypes types;
   types.types = {std::nullopt, 8, 19, 11, 8, 18};
   types.nulls = {{}, {false, false, false, false, true, false}, {false, false, true, false, false, false}};
-  const auto json = cli::QueryJson(u"Win32_X", u"root\\CIMV2", u".", 5, 3, u"", table, types);
+  const auto json = app::cli::QueryJson(u"Win32_X", u"root\\CIMV2", u".", 5, 3, u"", table, types);
   EXPECT_EQ(json.at("schema"), 1);
   EXPECT_EQ(json.at("columns").at(1).at("cim_type"), 19);
   ASSERT_EQ(json.at("rows").size(), 2u);
@@ -166,7 +166,7 @@ TEST(QueryJsonTest, TypedCellsByCimTypeNullsOnlyWhereTheValueWasNull) {
   EXPECT_EQ(json["rows"][1]["values"].at("Enabled"), false);
   EXPECT_EQ(json["rows"][1]["text"].at("Cores"), "NULL");
 
-  const auto failed = cli::QueryJson(u"Win32_X", u"root\\CIMV2", u".", -1, 3, u"Access denied", table, types);
+  const auto failed = app::cli::QueryJson(u"Win32_X", u"root\\CIMV2", u".", -1, 3, u"Access denied", table, types);
   EXPECT_TRUE(failed.at("rows").empty());
   EXPECT_TRUE(failed.at("columns").empty());
   EXPECT_EQ(failed.at("error"), "Access denied");

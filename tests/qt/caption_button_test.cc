@@ -32,9 +32,9 @@ std::pair<int, int> InkRows(QWidget& widget) {
 TEST(CaptionButton, WrapsACaptionThatDoesNotFitAndKeepsItsText) {
   qttest::App();
   const QString caption = QString::fromStdU16String(app::kSaveCaption);  // three words
-  app::CaptionButton wide(caption);
+  app::qt::CaptionButton wide(caption);
   wide.setGeometry(0, 0, 200, 60);
-  app::CaptionButton narrow(caption);
+  app::qt::CaptionButton narrow(caption);
   narrow.setGeometry(0, 0, 40, 60);
   const auto [wide_top, wide_bottom] = InkRows(wide);
   const auto [narrow_top, narrow_bottom] = InkRows(narrow);

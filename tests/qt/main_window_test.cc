@@ -74,8 +74,8 @@ class MainWindowTest : public ::testing::Test {
 
   // Opens the window over the fake sources with scripted dialogs: the save
   // dialog takes its answers from answers_, message boxes are recorded.
-  app::QtMainWindow& Open(syscode::LogSink& log, syscode::FileSystem& files) {
-    window_ = std::make_unique<app::QtMainWindow>(sources_, log, files, u"Syscode");
+  app::qt::QtMainWindow& Open(syscode::LogSink& log, syscode::FileSystem& files) {
+    window_ = std::make_unique<app::qt::QtMainWindow>(sources_, log, files, u"Syscode");
     window_->SetMessageBoxRunner([this](QWidget* parent, const QString& caption, const QString& text) {
       EXPECT_EQ(parent, window_.get());
       messages_.emplace_back(caption, text);
@@ -95,7 +95,7 @@ class MainWindowTest : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     return *window_;
   }
-  app::QtMainWindow& Open() { return Open(log_, syscode::SystemFileSystem()); }
+  app::qt::QtMainWindow& Open() { return Open(log_, syscode::SystemFileSystem()); }
 
   template <typename Widget>
   Widget* Find(const char* name) {
@@ -112,7 +112,7 @@ class MainWindowTest : public ::testing::Test {
   const QString saved_cwd_ = QDir::currentPath();
   fakes::FixedSources sources_{kMachine};
   fakes::MemoryLog log_;
-  std::unique_ptr<app::QtMainWindow> window_;
+  std::unique_ptr<app::qt::QtMainWindow> window_;
   std::vector<std::pair<QString, QString>> messages_;  // caption, text
   std::deque<std::optional<QString>> answers_;
   std::vector<QString> offered_;
@@ -149,7 +149,7 @@ TEST_F(MainWindowTest, ControlsStandAtTheirPlacesWithTheirCaptions) {
 }
 
 TEST_F(MainWindowTest, WindowHasFixedClientSizeAndOnlyTheCloseButton) {
-  app::QtMainWindow& window = Open();
+  app::qt::QtMainWindow& window = Open();
   EXPECT_EQ(window.windowTitle(), Q(app::kWindowCaption));
   EXPECT_EQ(window.size(), QSize(494, 206));
   EXPECT_EQ(window.minimumSize(), QSize(494, 206));
@@ -176,7 +176,7 @@ TEST_F(MainWindowTest, CodeFieldIsReadOnlyCentredBoldBlackAndLeftToRight) {
 }
 
 TEST_F(MainWindowTest, CaptionsReadRightToLeftInAFontWithThePersianLetters) {
-  app::QtMainWindow& window = Open();
+  app::qt::QtMainWindow& window = Open();
   // Positions stay those of the Windows window; the texts read right to left.
   EXPECT_EQ(window.layoutDirection(), Qt::LeftToRight);
   EXPECT_EQ(window.font().pixelSize(), 11);
@@ -199,7 +199,7 @@ TEST_F(MainWindowTest, CaptionsReadRightToLeftInAFontWithThePersianLetters) {
 
 TEST_F(MainWindowTest, BannerIsDecodedAndStretchedOverTheTop) {
   Open();
-  const QImage banner = app::BannerImage();
+  const QImage banner = app::qt::BannerImage();
   EXPECT_EQ(banner.size(), QSize(600, 90));
   const QPixmap shown = Find<QLabel>("Image1")->pixmap();
   EXPECT_EQ(shown.size(), QSize(494, 89));
@@ -248,14 +248,14 @@ TEST(CentredTopLeft, CentresOnTheWholeDesktopButNeverBeforeItsCorner) {
       {"larger, desktop not at 0,0", QRect(-100, -50, 400, 150), QSize(494, 206), QPoint(-100, -50)},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(app::CentredTopLeft(c.desktop, c.outer), c.expected) << c.what;
+    EXPECT_EQ(app::qt::CentredTopLeft(c.desktop, c.outer), c.expected) << c.what;
   }
 }
 
 TEST_F(MainWindowTest, OpensCentredOnBothScreensTogether) {
   ASSERT_EQ(QGuiApplication::screens().size(), 2);
   const QRect desktop = qttest::kPrimaryScreen.united(qttest::kSecondScreen);  // 2304 x 800
-  window_ = std::make_unique<app::QtMainWindow>(sources_, log_, syscode::SystemFileSystem(), u"Syscode");
+  window_ = std::make_unique<app::qt::QtMainWindow>(sources_, log_, syscode::SystemFileSystem(), u"Syscode");
   window_->CentreOnDesktop();
   window_->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
@@ -266,7 +266,7 @@ TEST_F(MainWindowTest, OpensCentredOnBothScreensTogether) {
 // --- The get-code button and the state table --------------------------------
 
 TEST_F(MainWindowTest, FreshWindowShowsAnEmptyFieldAndCannotSave) {
-  app::QtMainWindow& window = Open();
+  app::qt::QtMainWindow& window = Open();
   EXPECT_EQ(Edit1()->text(), QString());
   EXPECT_EQ(Edit1()->maxLength(), 32767);  // no limit
   EXPECT_FALSE(Button("BitBtn2")->isEnabled());
@@ -285,7 +285,7 @@ TEST_F(MainWindowTest, GetCodeShowsTheCodeInGroupsOfFiveAndEnablesSave) {
   for (const Case& c : {Case{"full code", kMachine}, Case{"short code", kSparse}}) {
     SCOPED_TRACE(c.what);
     sources_.values = c.values;
-    app::QtMainWindow& window = Open();
+    app::qt::QtMainWindow& window = Open();
     Click("BitBtn1");
     const Text code = FirstPressCode(c.values);
     QString expected;
@@ -313,7 +313,7 @@ TEST_F(MainWindowTest, ShortCodeOfNoSourceShowsItsDigitsThenBlankGroups) {
 }
 
 TEST_F(MainWindowTest, SecondClickShowsTheNewCodeAndKeepsTheFirstClicksSources) {
-  app::QtMainWindow& window = Open();
+  app::qt::QtMainWindow& window = Open();
   Click("BitBtn1");
   const Text first = window.Form().ComputerId();
   const std::uint8_t first_bits = window.Form().ExistItem();
@@ -331,7 +331,7 @@ TEST_F(MainWindowTest, SecondClickShowsTheNewCodeAndKeepsTheFirstClicksSources) 
 TEST_F(MainWindowTest, FirstClickWhoseLogFailsShowsTheErrorAndEmptyGroups) {
   log_.fail_at = 1;
   log_.fail = [] { throw syscode::FileError(syscode::oserr::kAccessDenied, u"LogD.txt"); };
-  app::QtMainWindow& window = Open();
+  app::qt::QtMainWindow& window = Open();
   Click("BitBtn1");
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].first, QStringLiteral("Syscode"));
@@ -343,7 +343,7 @@ TEST_F(MainWindowTest, FirstClickWhoseLogFailsShowsTheErrorAndEmptyGroups) {
 }
 
 TEST_F(MainWindowTest, LaterClickWhoseLogFailsKeepsThePreviousCodeSavable) {
-  app::QtMainWindow& window = Open();
+  app::qt::QtMainWindow& window = Open();
   Click("BitBtn1");
   const QString shown = Edit1()->text();
   const Text code = window.Form().ComputerId();
@@ -360,8 +360,8 @@ TEST_F(MainWindowTest, LaterClickWhoseLogFailsKeepsThePreviousCodeSavable) {
 TEST_F(MainWindowTest, ErrorMessageBoxIsCriticalOwnedByTheWindowWithTheTitle) {
   log_.fail_at = 1;
   log_.fail = [] { throw syscode::FileError(syscode::oserr::kPathNotFound, u"<b>LogD.txt"); };
-  app::QtMainWindow& window = Open();
-  window.SetMessageBoxRunner(app::ShowCriticalMessage);  // the real message box
+  app::qt::QtMainWindow& window = Open();
+  window.SetMessageBoxRunner(app::qt::ShowCriticalMessage);  // the real message box
   bool seen = false;
   qttest::WhenModal([&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -385,7 +385,7 @@ TEST_F(MainWindowTest, ErrorMessageBoxIsCriticalOwnedByTheWindowWithTheTitle) {
 TEST_F(MainWindowTest, ExitButtonClosesTheWindowInEitherState) {
   for (bool with_code : {false, true}) {
     SCOPED_TRACE(with_code ? "code shown" : "fresh");
-    app::QtMainWindow& window = Open();
+    app::qt::QtMainWindow& window = Open();
     if (with_code) Click("BitBtn1");
     Click("BitBtn3");
     EXPECT_FALSE(window.isVisible());
@@ -408,12 +408,12 @@ std::vector<std::pair<QString, QRect>> Layout(QWidget& window) {
 }
 
 TEST_F(MainWindowTest, APressThatReadASourceOnlyRootCouldReadSaysSoInTheCodeFieldsTooltip) {
-  app::QtMainWindow& window = Open();
+  app::qt::QtMainWindow& window = Open();
   const auto layout = Layout(window);
   // BiosVersion (source 2) is always read, and only root could read it.
   window.SetAccessProvider([] { return Access{{1, true, u"permission denied"}}; });
   Click("BitBtn1");
-  EXPECT_EQ(Edit1()->toolTip(), Q(app::kPrivilegeNote));
+  EXPECT_EQ(Edit1()->toolTip(), Q(app::qt::kPrivilegeNote));
   EXPECT_TRUE(Edit1()->toolTip().contains(QStringLiteral("root")));
   EXPECT_EQ(Layout(window), layout);
   EXPECT_TRUE(messages_.empty());
@@ -425,7 +425,7 @@ TEST_F(MainWindowTest, APressThatReadASourceOnlyRootCouldReadSaysSoInTheCodeFiel
 }
 
 TEST_F(MainWindowTest, NoNoteForASourceThePressNeverReadOrThatRootCannotReadEither) {
-  app::QtMainWindow& window = Open();
+  app::qt::QtMainWindow& window = Open();
   // kMachine gives three parts from the first three sources: the disk
   // signature (source 7) is never read; the BIOS version is refused to root
   // as well.
@@ -437,7 +437,7 @@ TEST_F(MainWindowTest, NoNoteForASourceThePressNeverReadOrThatRootCannotReadEith
   // With sparse values the press reads all seven, the signature among them.
   sources_.values = kSparse;
   Click("BitBtn1");
-  EXPECT_EQ(Edit1()->toolTip(), Q(app::kPrivilegeNote));
+  EXPECT_EQ(Edit1()->toolTip(), Q(app::qt::kPrivilegeNote));
 }
 
 // --- The save button --------------------------------------------------------
@@ -451,7 +451,7 @@ TEST_F(MainWindowTest, SaveWritesTheCodeAndCrLfAndNothingElse) {
   for (const Case& c : {Case{"full code", kMachine, 27}, Case{"short code", Values{}, 6}}) {
     SCOPED_TRACE(c.what);
     sources_.values = c.values;
-    app::QtMainWindow& window = Open();
+    app::qt::QtMainWindow& window = Open();
     Click("BitBtn1");
     const QString path = Scratch(QString::fromLatin1(c.what) + ".txt");
     answers_.push_back(path);
@@ -464,7 +464,7 @@ TEST_F(MainWindowTest, SaveWritesTheCodeAndCrLfAndNothingElse) {
 }
 
 TEST_F(MainWindowTest, SavingTwiceToOneFileLeavesOneLine) {
-  app::QtMainWindow& window = Open();
+  app::qt::QtMainWindow& window = Open();
   Click("BitBtn1");
   const QString path = Scratch("code.txt");
   answers_ = {path, path};
@@ -487,7 +487,7 @@ TEST_F(MainWindowTest, DialogOffersTheInitialNameThenTheLastConfirmedPath) {
 }
 
 TEST_F(MainWindowTest, CancelWritesNothingShowsNothingAndKeepsTheOfferedName) {
-  app::QtMainWindow& window = Open();
+  app::qt::QtMainWindow& window = Open();
   Click("BitBtn1");
   const QStringList before = QDir(scratch_.path()).entryList(QDir::Files);
   answers_ = {std::nullopt, std::nullopt};
@@ -533,7 +533,7 @@ TEST_F(MainWindowTest, SaveFailureShowsTheFileErrorAndLeavesTheWindowAsItWas) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FailingCreate files(syscode::SystemFileSystem(), c.injected);
-    app::QtMainWindow& window = Open(log_, files);
+    app::qt::QtMainWindow& window = Open(log_, files);
     Click("BitBtn1");
     const QString shown = Edit1()->text();
     const Text code = window.Form().ComputerId();

@@ -42,7 +42,7 @@ QApplication& App() {
   static QApplication* application = [] {
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + WriteScreenConfig().toLocal8Bit());
     auto* created = new QApplication(argc, argv);
-    app::InstallFontSubstitutions();
+    app::qt::InstallFontSubstitutions();
     return created;
   }();
   return *application;

@@ -27,13 +27,13 @@ TEST(QtNameFilter, TurnsLabelBarPatternPairsIntoQtFilters) {
       {u"Label without pattern", ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(app::QtNameFilter(c.windows), QString::fromLatin1(c.qt)) << QString::fromStdU16String(c.windows).toStdString();
+    EXPECT_EQ(app::qt::QtNameFilter(c.windows), QString::fromLatin1(c.qt)) << QString::fromStdU16String(c.windows).toStdString();
   }
 }
 
 TEST(SaveDialog, HasTheFixedSettings) {
   qttest::App();
-  const auto dialog = app::CreateSaveDialog(nullptr, QStringLiteral("HardwareInfo.txt"));
+  const auto dialog = app::qt::CreateSaveDialog(nullptr, QStringLiteral("HardwareInfo.txt"));
   EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save System Hardware Properties"));
   EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
   EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("Text Files (*.txt)")});
@@ -48,7 +48,7 @@ TEST(SaveDialog, OffersARememberedPathInItsFolder) {
   qttest::App();
   QTemporaryDir folder;
   const QString path = folder.filePath(QStringLiteral("codes.txt"));
-  const auto dialog = app::CreateSaveDialog(nullptr, path);
+  const auto dialog = app::qt::CreateSaveDialog(nullptr, path);
   EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(folder.path()).canonicalPath());
   ASSERT_EQ(dialog->selectedFiles().size(), 1);
   EXPECT_EQ(QFileInfo(dialog->selectedFiles().first()).fileName(), QStringLiteral("codes.txt"));
@@ -65,14 +65,14 @@ TEST(SaveDialog, ReturnsTheConfirmedPathWithTheDefaultSuffixOrNothing) {
     dialog->selectFile(typed);
     static_cast<QDialog*>(dialog)->accept();  // public in QDialog
   });
-  EXPECT_EQ(app::RunSaveDialog(nullptr, QStringLiteral("HardwareInfo.txt")), typed + ".txt");
+  EXPECT_EQ(app::qt::RunSaveDialog(nullptr, QStringLiteral("HardwareInfo.txt")), typed + ".txt");
 
   qttest::WhenModal([&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
     dialog->reject();
   });
-  EXPECT_EQ(app::RunSaveDialog(nullptr, QStringLiteral("HardwareInfo.txt")), std::nullopt);
+  EXPECT_EQ(app::qt::RunSaveDialog(nullptr, QStringLiteral("HardwareInfo.txt")), std::nullopt);
 }
 
 TEST(SaveDialog, AsksBeforeReplacingAnExistingFile) {
@@ -95,7 +95,7 @@ TEST(SaveDialog, AsksBeforeReplacingAnExistingFile) {
     });
     static_cast<QDialog*>(dialog)->accept();  // public in QDialog
   });
-  EXPECT_EQ(app::RunSaveDialog(nullptr, existing), existing);
+  EXPECT_EQ(app::qt::RunSaveDialog(nullptr, existing), existing);
   EXPECT_TRUE(asked);
 }
 
