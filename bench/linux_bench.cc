@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/linux/machine_sources.h"
+#include "platform/linux/machine.h"
 #include "platform/linux/wbem_linux.h"
 #include "syscode/code_assembly.h"
 #include "syscode/diagnostic_log.h"
@@ -25,13 +25,13 @@ void Press(benchmark::State& state, wmi::ComRuntime& runtime) {
 }
 
 void BM_PressLive(benchmark::State& state) {
-  wmi::linux_layer::LinuxComRuntime runtime(wmi::linux_layer::LiveMachineSources());
+  wmi::linux_layer::LinuxComRuntime runtime(wmi::linux_layer::LiveLinuxMachine());
   Press(state, runtime);
 }
 BENCHMARK(BM_PressLive)->Unit(benchmark::kMicrosecond);
 
 void BM_QueryOneClassLive(benchmark::State& state) {
-  wmi::linux_layer::LinuxComRuntime runtime(wmi::linux_layer::LiveMachineSources());
+  wmi::linux_layer::LinuxComRuntime runtime(wmi::linux_layer::LiveLinuxMachine());
   syscode::WmiHardwareSources readers(runtime);
   for (auto _ : state) benchmark::DoNotOptimize(readers.ReadHardDiskSerial());
 }

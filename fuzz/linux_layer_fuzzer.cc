@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto probe = std::make_shared<fakes::FakeMachineProbe>();
   for (const fuzzing::Record& r : fuzzing::DecodeRecords(data, size, 400)) root.Apply(r, *probe);
 
-  wmi::linux_layer::LinuxComRuntime runtime(wmi::linux_layer::MachineSources{root.path().string(), probe});
+  wmi::linux_layer::LinuxComRuntime runtime(wmi::linux_layer::LinuxMachine{root.path().string(), probe});
   for (const Text& cls : kClasses) {
     wmi::T2DimStrArray table;
     std::int32_t count = 0;

@@ -100,7 +100,7 @@ std::string StripBlanks(const std::string& text) {
 
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
-std::optional<unsigned long long> ReadNumber(const SourceTree& tree, const std::string& path) {
+std::optional<unsigned long long> ReadNumber(const FileTree& tree, const std::string& path) {
   auto text = tree.ReadAttribute(path);
   if (!text) return std::nullopt;
   return ParseUnsigned(StripBlanks(*text));

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/machine_sources.h"
+#include "platform/linux/machine.h"
 #include "base/text.h"
 #include "wmi/variant.h"
 
@@ -35,7 +35,7 @@ struct PropertySchema {
 };
 
 struct ClassSchema;
-using ClassReader = std::vector<WmiInstance> (*)(const ClassSchema& schema, const MachineSources& sources);
+using ClassReader = std::vector<WmiInstance> (*)(const ClassSchema& schema, const LinuxMachine& machine);
 
 // One row of the class table.
 struct ClassSchema {
@@ -86,6 +86,6 @@ std::optional<unsigned long long> ParseUnsigned(const std::string& text, int bas
 std::string StripBlanks(const std::string& text);
 bool StartsWith(const std::string& text, const char* prefix);
 // The attribute at `path` as an unsigned decimal number.
-std::optional<unsigned long long> ReadNumber(const SourceTree& tree, const std::string& path);
+std::optional<unsigned long long> ReadNumber(const FileTree& tree, const std::string& path);
 
 }  // namespace wmi::linux_layer

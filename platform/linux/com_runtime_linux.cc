@@ -13,7 +13,7 @@ HRESULT LinuxComRuntime::CoCreateInstance(const Guid& clsid, std::uint32_t, cons
                                           std::shared_ptr<IUnknownObject>* object) {
   object->reset();
   if (!(clsid == kCLSID_SWbemLocator)) return kREGDB_E_CLASSNOTREG;
-  std::shared_ptr<IUnknownObject> locator = MakeLocator(sources_);
+  std::shared_ptr<IUnknownObject> locator = MakeLocator(machine_);
   return locator->QueryInterface(iid, object);
 }
 
@@ -51,7 +51,7 @@ Text LinuxComRuntime::SystemMessage(HRESULT hr) {
 }  // namespace linux_layer
 
 ComRuntime& PlatformComRuntime() {
-  static linux_layer::LinuxComRuntime runtime(linux_layer::LiveMachineSources());
+  static linux_layer::LinuxComRuntime runtime(linux_layer::LiveLinuxMachine());
   return runtime;
 }
 

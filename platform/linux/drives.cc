@@ -113,7 +113,7 @@ std::optional<std::string> UnitSerialPage(const std::optional<std::string>& page
 }
 
 // ID_SERIAL_SHORT of the drive's record in the udev database.
-std::optional<std::string> UdevSerial(const SourceTree& tree, const PhysicalDisk& disk) {
+std::optional<std::string> UdevSerial(const FileTree& tree, const PhysicalDisk& disk) {
   auto dev = tree.ReadAttribute(BlockPath(disk, "dev"));
   if (!dev) return std::nullopt;
   auto db = tree.ReadFile("/run/udev/data/b" + StripBlanks(*dev));
@@ -129,8 +129,8 @@ std::optional<std::string> UdevSerial(const SourceTree& tree, const PhysicalDisk
   return std::nullopt;
 }
 
-std::vector<WmiInstance> ReadPhysicalMedia(const ClassSchema& schema, const MachineSources& sources) {
-  SourceTree tree(sources.root);
+std::vector<WmiInstance> ReadPhysicalMedia(const ClassSchema& schema, const LinuxMachine& machine) {
+  FileTree tree(machine.root);
   std::vector<WmiInstance> instances;
   auto disks = PhysicalDisks(tree);
   for (std::size_t i = 0; i < disks.size(); ++i) {
@@ -142,7 +142,7 @@ std::vector<WmiInstance> ReadPhysicalMedia(const ClassSchema& schema, const Mach
   return instances;
 }
 
-std::uint32_t PartitionCount(const SourceTree& tree, const PhysicalDisk& disk) {
+std::uint32_t PartitionCount(const FileTree& tree, const PhysicalDisk& disk) {
   std::uint32_t partitions = 0;
   for (const auto& entry : tree.List("/sys/block/" + disk.name)) {
     if (StartsWith(entry, disk.name.c_str()) && tree.Exists(BlockPath(disk, entry + "/partition"))) ++partitions;
@@ -150,8 +150,8 @@ std::uint32_t PartitionCount(const SourceTree& tree, const PhysicalDisk& disk) {
   return partitions;
 }
 
-std::vector<WmiInstance> ReadDiskDrives(const ClassSchema& schema, const MachineSources& sources) {
-  SourceTree tree(sources.root);
+std::vector<WmiInstance> ReadDiskDrives(const ClassSchema& schema, const LinuxMachine& machine) {
+  FileTree tree(machine.root);
   std::vector<WmiInstance> instances;
   auto disks = PhysicalDisks(tree);
   for (std::size_t i = 0; i < disks.size(); ++i) {
@@ -159,8 +159,8 @@ std::vector<WmiInstance> ReadDiskDrives(const ClassSchema& schema, const Machine
     auto sector_size = ReadNumber(tree, BlockPath(disk, "queue/logical_block_size")).value_or(512);
     if (sector_size == 0) sector_size = 512;
     std::optional<std::uint32_t> signature;
-    if (sources.probe) {
-      if (auto sector = sources.probe->ReadFirstSector(disk.name)) signature = MbrSignature(*sector);
+    if (machine.probe) {
+      if (auto sector = machine.probe->ReadFirstSector(disk.name)) signature = MbrSignature(*sector);
     }
     // Windows reports the size of the whole cylinders of its 255-head,
     // 63-sector geometry.
@@ -191,7 +191,7 @@ std::vector<WmiInstance> ReadDiskDrives(const ClassSchema& schema, const Machine
 
 }  // namespace
 
-std::vector<PhysicalDisk> PhysicalDisks(const SourceTree& tree) {
+std::vector<PhysicalDisk> PhysicalDisks(const FileTree& tree) {
   const auto names = tree.List("/sys/block");
   // The first path device of each multipath head places the head.
   std::map<std::string, std::string> first_path;
@@ -252,7 +252,7 @@ std::optional<std::string> WindowsNamespaceIdForm(const std::string& text) {
   return form + ".";
 }
 
-std::optional<std::string> DiskSerial(const SourceTree& tree, const PhysicalDisk& disk) {
+std::optional<std::string> DiskSerial(const FileTree& tree, const PhysicalDisk& disk) {
   // NVMe: Windows reports the namespace identifier (its SCSI translation's
   // unit serial number), NGUID before EUI-64; the kernel shows each only
   // when it is not zero.

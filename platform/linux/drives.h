@@ -25,12 +25,12 @@ struct PhysicalDisk {
 
 // The physical drives in the order Windows would number them
 // (PHYSICALDRIVE0 first): see docs/linux-sources.md for the rule.
-std::vector<PhysicalDisk> PhysicalDisks(const SourceTree& tree);
+std::vector<PhysicalDisk> PhysicalDisks(const FileTree& tree);
 
 // The serial number Windows reports for the drive (Win32_PhysicalMedia and
 // Win32_DiskDrive): for NVMe the namespace's NGUID, else its EUI-64, in
 // Windows' form ("0025_3846_3140_F11C."); else the drive's own serial.
-std::optional<std::string> DiskSerial(const SourceTree& tree, const PhysicalDisk& disk);
+std::optional<std::string> DiskSerial(const FileTree& tree, const PhysicalDisk& disk);
 
 // Windows' form of an NVMe namespace identifier given as hexadecimal digits
 // (separators such as "-" and " " are skipped): upper case, groups of four

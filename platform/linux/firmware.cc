@@ -14,13 +14,13 @@ namespace {
 // version list has no second entry.
 constexpr char kDefaultBiosName[] = "Default System BIOS";
 
-std::optional<std::string> DmiAttribute(const SourceTree& tree, const char* name) {
+std::optional<std::string> DmiAttribute(const FileTree& tree, const char* name) {
   return tree.ReadAttribute(std::string(kDmiFolder) + "/" + name);
 }
 
 // "OEMID  - 1072009": the OEM id of the FADT's header as a C string (it ends
 // at a NUL, blanks stay), " - ", the OEM revision in upper-case hexadecimal.
-std::optional<std::string> AcpiBiosVersion(const SourceTree& tree) {
+std::optional<std::string> AcpiBiosVersion(const FileTree& tree) {
   auto table = tree.ReadFile(kFadtPath);
   if (!table || table->size() < 28) return std::nullopt;
   std::string oem_id = table->substr(10, 6);
@@ -60,14 +60,14 @@ std::optional<std::string> CimDate(const std::optional<std::string>& smbios_date
 // (a PC firmware, known by its ACPI or SMBIOS tables, without UEFI): the
 // fixed text, as the ROM strings some legacy BIOSes add there cannot be read
 // from Linux. Neither (a board without PC firmware): null.
-std::optional<std::string> BiosName(const SourceTree& tree, bool smbios) {
+std::optional<std::string> BiosName(const FileTree& tree, bool smbios) {
   if (BootsWithUefi(tree)) return smbios ? DmiAttribute(tree, "bios_version") : std::nullopt;
   if (tree.Exists(kAcpiFolder) || tree.Exists(kDmiFolder)) return std::string(kDefaultBiosName);
   return std::nullopt;
 }
 
-std::vector<WmiInstance> ReadBios(const ClassSchema& schema, const MachineSources& sources) {
-  SourceTree tree(sources.root);
+std::vector<WmiInstance> ReadBios(const ClassSchema& schema, const LinuxMachine& machine) {
+  FileTree tree(machine.root);
   const bool smbios = SmbiosVisibleToWindows(tree);
   auto from_smbios = [&](const char* name) { return smbios ? DmiAttribute(tree, name) : std::nullopt; };
   const auto name = BiosName(tree, smbios);
@@ -88,8 +88,8 @@ std::vector<WmiInstance> ReadBios(const ClassSchema& schema, const MachineSource
   return instances;
 }
 
-std::vector<WmiInstance> ReadBaseBoard(const ClassSchema& schema, const MachineSources& sources) {
-  SourceTree tree(sources.root);
+std::vector<WmiInstance> ReadBaseBoard(const ClassSchema& schema, const LinuxMachine& machine) {
+  FileTree tree(machine.root);
   std::vector<WmiInstance> instances;
   if (!HasBaseBoard(tree)) return instances;
   instances.push_back(InstanceBuilder(schema)
@@ -109,23 +109,23 @@ std::vector<WmiInstance> ReadBaseBoard(const ClassSchema& schema, const MachineS
 
 }  // namespace
 
-bool BootsWithUefi(const SourceTree& tree) { return tree.Exists(kEfiFolder); }
+bool BootsWithUefi(const FileTree& tree) { return tree.Exists(kEfiFolder); }
 
-bool SmbiosVisibleToWindows(const SourceTree& tree) {
+bool SmbiosVisibleToWindows(const FileTree& tree) {
   if (!tree.Exists(kDmiFolder)) return false;
   if (BootsWithUefi(tree)) return true;
   auto entry_point = tree.ReadFile(kSmbiosEntryPointPath);
   return !(entry_point && StartsWith(*entry_point, "_SM3_"));
 }
 
-bool HasBaseBoardData(const SourceTree& tree) {
+bool HasBaseBoardData(const FileTree& tree) {
   for (const char* file : {"board_vendor", "board_name", "board_version", "board_serial"}) {
     if (tree.Exists(std::string(kDmiFolder) + "/" + file)) return true;
   }
   return false;
 }
 
-bool HasBaseBoard(const SourceTree& tree) { return HasBaseBoardData(tree) && SmbiosVisibleToWindows(tree); }
+bool HasBaseBoard(const FileTree& tree) { return HasBaseBoardData(tree) && SmbiosVisibleToWindows(tree); }
 
 const ClassSchema& BiosClass() {
   static const ClassSchema row = {u"Win32_BIOS",

@@ -20,22 +20,22 @@ inline constexpr char kSmbiosEntryPointPath[] = "/sys/firmware/dmi/tables/smbios
 inline constexpr char kBoardSerialPath[] = "/sys/class/dmi/id/board_serial";
 
 // The machine booted through UEFI (the kernel shows /sys/firmware/efi).
-bool BootsWithUefi(const SourceTree& tree);
+bool BootsWithUefi(const FileTree& tree);
 
 // Whether Windows would find the SMBIOS tables: there are some
 // (/sys/class/dmi/id), and the machine booted through UEFI or its entry
 // point is a 32-bit one. A legacy-BIOS boot whose only entry point is the
 // SMBIOS 3.0 one ("_SM3_") shows Windows no SMBIOS at all. When the entry
 // point cannot be read (it is root's), the tables count as found.
-bool SmbiosVisibleToWindows(const SourceTree& tree);
+bool SmbiosVisibleToWindows(const FileTree& tree);
 
 // Whether the kernel shows SMBIOS base-board data (any of board_vendor,
 // board_name, board_version, board_serial).
-bool HasBaseBoardData(const SourceTree& tree);
+bool HasBaseBoardData(const FileTree& tree);
 
 // Whether Windows would show that base board: there is such data and
 // Windows finds the SMBIOS tables.
-bool HasBaseBoard(const SourceTree& tree);
+bool HasBaseBoard(const FileTree& tree);
 
 // The rows of Win32_BIOS (always one instance) and Win32_BaseBoard (one
 // when HasBaseBoard, else none).

@@ -47,10 +47,10 @@ std::vector<Text> ClassPropertyNames(const Text& canonical_class) {
   return names;
 }
 
-std::vector<WmiInstance> ReadInstances(const Text& canonical_class, const MachineSources& sources) {
+std::vector<WmiInstance> ReadInstances(const Text& canonical_class, const LinuxMachine& machine) {
   const ClassSchema* row = FindClass(canonical_class);
   if (row == nullptr) return {};
-  return row->read(*row, sources);
+  return row->read(*row, machine);
 }
 
 }  // namespace wmi::linux_layer

@@ -1,7 +1,7 @@
 // The five WMI classes the Linux layer answers (Win32_Processor, Win32_BIOS,
 // Win32_BaseBoard, Win32_PhysicalMedia, Win32_DiskDrive) as one table: each
 // row holds a class's schema and its reader (processor.h, firmware.h,
-// drives.h). Every call reads its sources afresh; docs/linux-sources.md
+// drives.h). Every call reads the machine afresh; docs/linux-sources.md
 // tells, per property, where each value comes from and why.
 #pragma once
 
@@ -27,8 +27,8 @@ std::optional<Text> CanonicalClassName(const Text& name);
 // The property names of a class (canonical name), in enumeration order.
 std::vector<Text> ClassPropertyNames(const Text& canonical_class);
 
-// Reads the instances of a class (canonical name) from `sources` now.
+// Reads the instances of a class (canonical name) from `machine` now.
 // Throws SchemaError when a reader breaks its class's schema.
-std::vector<WmiInstance> ReadInstances(const Text& canonical_class, const MachineSources& sources);
+std::vector<WmiInstance> ReadInstances(const Text& canonical_class, const LinuxMachine& machine);
 
 }  // namespace wmi::linux_layer

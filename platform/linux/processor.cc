@@ -44,7 +44,7 @@ std::optional<std::string> Field(const LogicalProcessor& p, const char* key) {
 
 // The physical package of a logical processor: "physical id" in cpuinfo,
 // else the sysfs topology, else package 0.
-unsigned long long PackageOf(const LogicalProcessor& p, const SourceTree& tree) {
+unsigned long long PackageOf(const LogicalProcessor& p, const FileTree& tree) {
   if (auto id = Field(p, "physical id")) {
     if (auto v = ParseUnsigned(*id)) return *v;
   }
@@ -97,8 +97,8 @@ std::optional<std::uint32_t> Count(const std::optional<std::string>& text) {
   return static_cast<std::uint32_t>(*v);
 }
 
-std::vector<WmiInstance> ReadProcessors(const ClassSchema& schema, const MachineSources& sources) {
-  SourceTree tree(sources.root);
+std::vector<WmiInstance> ReadProcessors(const ClassSchema& schema, const LinuxMachine& machine) {
+  FileTree tree(machine.root);
   std::vector<LogicalProcessor> logical;
   if (auto text = tree.ReadFile("/proc/cpuinfo")) logical = ParseCpuinfo(*text);
 
@@ -111,8 +111,8 @@ std::vector<WmiInstance> ReadProcessors(const ClassSchema& schema, const Machine
   if (packages.empty()) packages[0].push_back(&kUnknown);
 
   std::optional<std::string> processor_id;
-  if (sources.probe) {
-    if (auto cpuid = sources.probe->Cpuid1()) {
+  if (machine.probe) {
+    if (auto cpuid = machine.probe->Cpuid1()) {
       char id[17];
       std::snprintf(id, sizeof id, "%08X%08X", cpuid->edx, cpuid->eax);
       processor_id = id;

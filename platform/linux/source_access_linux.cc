@@ -39,12 +39,12 @@ syscode::Text OpenErrorText(int error) {
   }
 }
 
-std::vector<syscode::SourceAccess> UnreadableSources(const MachineSources& sources, bool privileged) {
+std::vector<syscode::SourceAccess> UnreadableSources(const LinuxMachine& machine, bool privileged) {
   std::vector<syscode::SourceAccess> found;
-  if (!sources.probe) return found;
-  SourceTree tree(sources.root);
+  if (!machine.probe) return found;
+  FileTree tree(machine.root);
   auto check = [&](int source, const std::string& path) {
-    const int error = sources.probe->OpenError(path);
+    const int error = machine.probe->OpenError(path);
     if (error == 0 || error == ENOENT || error == ENOTDIR) return;  // readable, or simply absent
     const bool needs_privilege = error == EACCES && !privileged;
     auto same =
@@ -75,7 +75,7 @@ std::vector<syscode::SourceAccess> UnreadableSources(const MachineSources& sourc
 namespace syscode {
 
 std::vector<SourceAccess> UnreadableSources() {
-  return wmi::linux_layer::UnreadableSources(wmi::linux_layer::LiveMachineSources(), ::geteuid() == 0);
+  return wmi::linux_layer::UnreadableSources(wmi::linux_layer::LiveLinuxMachine(), ::geteuid() == 0);
 }
 
 }  // namespace syscode

@@ -10,15 +10,15 @@
 
 #include <vector>
 
-#include "platform/linux/machine_sources.h"
+#include "platform/linux/machine.h"
 #include "syscode/source_access.h"
 
 namespace wmi::linux_layer {
 
-// The sources of `sources` this process could not read; `privileged` tells
+// The sources of `machine` that this process could not read; `privileged` tells
 // that the process runs as root (then no refusal is one root would lift).
 // Asks the probe why each file failed to open; without a probe, nothing.
-std::vector<syscode::SourceAccess> UnreadableSources(const MachineSources& sources, bool privileged);
+std::vector<syscode::SourceAccess> UnreadableSources(const LinuxMachine& machine, bool privileged);
 
 // The text of an open error: "permission denied" (EACCES), "operation not
 // permitted" (EPERM), ..., "error N" for others.

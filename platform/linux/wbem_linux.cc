@@ -207,9 +207,9 @@ std::vector<WmiInstance> Restrict(std::vector<WmiInstance> instances, const std:
 
 // The instances of a class, or WBEM_E_FAILED when a reader broke its
 // class's schema (a mistake of this layer; no call may throw).
-HRESULT ReadClass(const Text& canonical_class, const MachineSources& sources, std::vector<WmiInstance>* instances) {
+HRESULT ReadClass(const Text& canonical_class, const LinuxMachine& machine, std::vector<WmiInstance>* instances) {
   try {
-    *instances = ReadInstances(canonical_class, sources);
+    *instances = ReadInstances(canonical_class, machine);
     return kS_OK;
   } catch (const SchemaError&) {
     return Fail(kWBEM_E_FAILED, u"Generic failure ");
@@ -218,7 +218,7 @@ HRESULT ReadClass(const Text& canonical_class, const MachineSources& sources, st
 
 class Services : public LayerObject<ISWbemServices> {
  public:
-  explicit Services(MachineSources sources) : sources_(std::move(sources)) {}
+  explicit Services(LinuxMachine machine) : machine_(std::move(machine)) {}
 
   HRESULT ExecQuery(const Text& query, const Text& language, std::int32_t,
                     const std::shared_ptr<IUnknownObject>&,
@@ -232,7 +232,7 @@ class Services : public LayerObject<ISWbemServices> {
     auto canonical = CanonicalClassName(select->class_name);
     if (!canonical) return Fail(kWBEM_E_INVALID_CLASS, u"Invalid class ");
     std::vector<WmiInstance> instances;
-    if (HRESULT hr = ReadClass(*canonical, sources_, &instances); hr != kS_OK) return hr;
+    if (HRESULT hr = ReadClass(*canonical, machine_, &instances); hr != kS_OK) return hr;
     if (!select->properties.empty()) {
       auto names = ResolveProperties(*canonical, select->properties);
       if (!names) return Fail(kWBEM_E_INVALID_QUERY, u"Invalid query ");
@@ -248,13 +248,13 @@ class Services : public LayerObject<ISWbemServices> {
     auto canonical = CanonicalClassName(class_name);
     if (!canonical) return Fail(kWBEM_E_INVALID_CLASS, u"Invalid class ");
     std::vector<WmiInstance> instances;
-    if (HRESULT hr = ReadClass(*canonical, sources_, &instances); hr != kS_OK) return hr;
+    if (HRESULT hr = ReadClass(*canonical, machine_, &instances); hr != kS_OK) return hr;
     *result = std::make_shared<ObjectSet>(std::move(instances));
     return kS_OK;
   }
 
  private:
-  MachineSources sources_;
+  LinuxMachine machine_;
 };
 
 // The names that address the local machine: "", ".", "localhost", the
@@ -279,7 +279,7 @@ bool IsCimv2(const Text& name_space) {
 
 class Locator : public LayerObject<ISWbemLocator> {
  public:
-  explicit Locator(MachineSources sources) : sources_(std::move(sources)) {}
+  explicit Locator(LinuxMachine machine) : machine_(std::move(machine)) {}
 
   HRESULT ConnectServer(const Text& server, const Text& name_space, const Text& user, const Text&,
                         const Text&, const Text&, std::int32_t, const std::shared_ptr<IUnknownObject>&,
@@ -290,18 +290,18 @@ class Locator : public LayerObject<ISWbemLocator> {
       return Fail(kWBEM_E_LOCAL_CREDENTIALS, u"User credentials cannot be used for local connections ");
     }
     if (!IsCimv2(name_space)) return Fail(kWBEM_E_INVALID_NAMESPACE, u"Invalid namespace ");
-    *services = std::make_shared<Services>(sources_);
+    *services = std::make_shared<Services>(machine_);
     return kS_OK;
   }
 
  private:
-  MachineSources sources_;
+  LinuxMachine machine_;
 };
 
 }  // namespace
 
-std::shared_ptr<ISWbemLocator> MakeLocator(MachineSources sources) {
-  return std::make_shared<Locator>(std::move(sources));
+std::shared_ptr<ISWbemLocator> MakeLocator(LinuxMachine machine) {
+  return std::make_shared<Locator>(std::move(machine));
 }
 
 }  // namespace wmi::linux_layer

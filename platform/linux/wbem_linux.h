@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "platform/linux/machine_sources.h"
+#include "platform/linux/machine.h"
 #include "wmi/com_runtime.h"
 #include "wmi/wbem.h"
 
@@ -17,15 +17,15 @@ inline constexpr HRESULT kWBEM_E_INVALID_QUERY_TYPE = static_cast<HRESULT>(0x800
 inline constexpr HRESULT kWBEM_E_LOCAL_CREDENTIALS = static_cast<HRESULT>(0x80041064u);
 inline constexpr HRESULT kRPC_S_SERVER_UNAVAILABLE = static_cast<HRESULT>(0x800706BAu);
 
-// A new locator reading from `sources`. Creating it reads nothing.
-std::shared_ptr<ISWbemLocator> MakeLocator(MachineSources sources);
+// A new locator reading from `machine`. Creating it reads nothing.
+std::shared_ptr<ISWbemLocator> MakeLocator(LinuxMachine machine);
 
 // The COM runtime of the Linux layer: no running objects, one creatable
 // class (SWbemLocator), the thread's error information, and message texts
 // for the codes this layer returns.
 class LinuxComRuntime : public ComRuntime {
  public:
-  explicit LinuxComRuntime(MachineSources sources) : sources_(std::move(sources)) {}
+  explicit LinuxComRuntime(LinuxMachine machine) : machine_(std::move(machine)) {}
 
   // Always MK_E_UNAVAILABLE: nothing is registered as running.
   HRESULT GetActiveObject(const Guid& clsid, std::shared_ptr<IUnknownObject>* object) override;
@@ -39,7 +39,7 @@ class LinuxComRuntime : public ComRuntime {
   Text SystemMessage(HRESULT hr) override;
 
  private:
-  MachineSources sources_;
+  LinuxMachine machine_;
 };
 
 }  // namespace wmi::linux_layer

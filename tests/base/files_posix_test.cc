@@ -17,7 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "fakes/temp_dir.h"
+#include "fakes/scoped_working_directory.h"
 #include "base/files_posix.h"
 #include "syscode/diagnostic_log.h"
 #include "base/errors.h"

@@ -14,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/linux/machine_sources.h"
+#include "platform/linux/machine.h"
 
 namespace fakes {
 

@@ -179,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 std::vector<std::string> DiskNames(const std::string& root) {
   std::vector<std::string> names;
-  for (const auto& disk : wmi::linux_layer::PhysicalDisks(wmi::linux_layer::SourceTree(root))) {
+  for (const auto& disk : wmi::linux_layer::PhysicalDisks(wmi::linux_layer::FileTree(root))) {
     names.push_back(disk.name);
   }
   return names;
@@ -238,9 +238,9 @@ TEST(FreshReadTest, EveryQueryReadsTheSourcesAgainAndNothingIsReadBeforeIt) {
   tree.Write("sys/class/dmi/id/board_vendor", "First\n");
   auto probe = std::make_shared<fakes::FakeMachineProbe>();
   probe->cpuid = fakes::CpuidLeaf1{0x000906EA, 0xBFEBFBFF};
-  wmi::linux_layer::MachineSources sources{tree.root(), probe};
+  wmi::linux_layer::LinuxMachine machine{tree.root(), probe};
 
-  auto services = Connect(sources);
+  auto services = Connect(machine);
   EXPECT_EQ(probe->cpuid_calls + probe->sector_calls, 0);
 
   auto manufacturer = [&] {
@@ -260,7 +260,7 @@ TEST(FreshReadTest, EveryQueryReadsTheSourcesAgainAndNothingIsReadBeforeIt) {
     return set;
   }());
   probe->cpuid.reset();
-  SeenObjects again = WalkClass(sources, u"Win32_Processor");
+  SeenObjects again = WalkClass(machine, u"Win32_Processor");
   EXPECT_EQ(probe->cpuid_calls, 2);
   EXPECT_EQ(Show(Find(again.instances.at(0), u"ProcessorId")->value), "<null>");
 }

@@ -44,7 +44,7 @@ std::string Root(const std::string& capture) {
   return std::string(env != nullptr ? env : "tests/data") + "/" + capture;
 }
 
-wmi::linux_layer::MachineSources Sources(const std::string& capture) {
+wmi::linux_layer::LinuxMachine Sources(const std::string& capture) {
   const std::string root = Root(capture);
   return {root, std::make_shared<fakes::CaptureMachineProbe>(root)};
 }

@@ -67,7 +67,7 @@ TEST(SourceAccessTest, WhatRootItselfCannotReadIsNoCaseForRoot) {
     EXPECT_FALSE(access.needs_privilege) << syscode::ToUtf8(syscode::kSources[access.source].name);
   }
   EXPECT_TRUE(
-      UnreadableSources(wmi::linux_layer::MachineSources{CaptureRoot("desktop-nvme-user"), nullptr}, false).empty());
+      UnreadableSources(wmi::linux_layer::LinuxMachine{CaptureRoot("desktop-nvme-user"), nullptr}, false).empty());
 }
 
 TEST(SourceAccessTest, OnlyTheSourcesAPressReadCount) {

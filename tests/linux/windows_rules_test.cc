@@ -21,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using wmi::linux_layer::PhysicalDisks;
-using wmi::linux_layer::SourceTree;
+using wmi::linux_layer::FileTree;
 using wmi::linux_layer::WindowsNamespaceIdForm;
 
 std::string Value(const std::string& machine, const char16_t* wmi_class, std::size_t instance,
@@ -38,7 +38,7 @@ std::size_t Count(const std::string& machine, const char16_t* wmi_class) {
 
 std::vector<std::string> DiskNames(const std::string& root) {
   std::vector<std::string> names;
-  for (const auto& disk : PhysicalDisks(SourceTree(root))) names.push_back(disk.name);
+  for (const auto& disk : PhysicalDisks(FileTree(root))) names.push_back(disk.name);
   return names;
 }
 
@@ -63,7 +63,7 @@ TEST(NvmeSerialTest, NguidBeforeEuiBeforeTheControllerSerial) {
   tree.AddDisk("nvme0n1", "pci0000:00/0000:00:06.0/0000:01:00.0/nvme/nvme0", false);
   tree.AddDiskAttribute("nvme0n1", "device/serial", "20462K801234        \n");
   auto serial = [&] {
-    return wmi::linux_layer::DiskSerial(SourceTree(tree.root()), PhysicalDisks(SourceTree(tree.root())).at(0));
+    return wmi::linux_layer::DiskSerial(FileTree(tree.root()), PhysicalDisks(FileTree(tree.root())).at(0));
   };
   EXPECT_EQ(serial(), "20462K801234        ");  // the reader trims it
   tree.AddDiskAttribute("nvme0n1", "eui", "00 1b 44 8b 4a 12 c3 d4\n");
@@ -99,10 +99,10 @@ TEST(MultipathTest, WithoutNamespaceIdsTheSerialComesThroughTheSubsystem) {
   tree.AddDiskAttribute("nvme0n1", "device/serial", "vol0a1b2c3d4e5f60789\n");
   tree.AddDisk("nvme0c0n1", "pci0000:00/0000:00:04.0/nvme/nvme0", false);
   tree.AddDiskAttribute("nvme0c0n1", "device/serial", "vol0a1b2c3d4e5f60789\n");
-  const auto disks = PhysicalDisks(SourceTree(tree.root()));
+  const auto disks = PhysicalDisks(FileTree(tree.root()));
   ASSERT_EQ(disks.size(), 1u);
   EXPECT_EQ(disks[0].name, "nvme0n1");
-  EXPECT_EQ(wmi::linux_layer::DiskSerial(SourceTree(tree.root()), disks[0]), "vol0a1b2c3d4e5f60789");
+  EXPECT_EQ(wmi::linux_layer::DiskSerial(FileTree(tree.root()), disks[0]), "vol0a1b2c3d4e5f60789");
 }
 
 TEST(MultipathTest, AHeadTakesThePlaceOfItsFirstPath) {

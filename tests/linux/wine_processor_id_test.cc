@@ -67,7 +67,7 @@ TEST(WineProcessorIdTest, MatchesWhatWinesWmiReports) {
   std::string wine_value = WmicValue(raw);
   ASSERT_EQ(wine_value.size(), 16u) << raw;
 
-  wmi::linux_layer::MachineSources live = wmi::linux_layer::LiveMachineSources();
+  wmi::linux_layer::LinuxMachine live = wmi::linux_layer::LiveLinuxMachine();
   SeenObjects seen = WalkClass(live, u"Win32_Processor");
   ASSERT_FALSE(seen.instances.empty());
   EXPECT_EQ(Show(Find(seen.instances[0], u"ProcessorId")->value), wine_value);

@@ -36,7 +36,7 @@ inline std::string CaptureRoot(const std::string& machine) {
   return std::string(data ? data : "tests/data") + "/" + machine;
 }
 
-inline wmi::linux_layer::MachineSources CaptureSources(const std::string& machine) {
+inline wmi::linux_layer::LinuxMachine CaptureSources(const std::string& machine) {
   std::string root = CaptureRoot(machine);
   return {root, std::make_shared<fakes::CaptureMachineProbe>(root)};
 }
@@ -91,16 +91,16 @@ inline SeenObjects WalkObjectSet(const std::shared_ptr<wmi::ISWbemObjectSet>& se
   return seen;
 }
 
-inline std::shared_ptr<wmi::ISWbemServices> Connect(const wmi::linux_layer::MachineSources& sources) {
+inline std::shared_ptr<wmi::ISWbemServices> Connect(const wmi::linux_layer::LinuxMachine& machine) {
   std::shared_ptr<wmi::ISWbemServices> services;
-  auto locator = wmi::linux_layer::MakeLocator(sources);
+  auto locator = wmi::linux_layer::MakeLocator(machine);
   EXPECT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services),
             wmi::kS_OK);
   return services;
 }
 
-inline SeenObjects WalkClass(const wmi::linux_layer::MachineSources& sources, const Text& class_name) {
-  auto services = Connect(sources);
+inline SeenObjects WalkClass(const wmi::linux_layer::LinuxMachine& machine, const Text& class_name) {
+  auto services = Connect(machine);
   std::shared_ptr<wmi::ISWbemObjectSet> set;
   EXPECT_EQ(services->InstancesOf(class_name, wmi::kWbemFlagReturnImmediately, nullptr, &set), wmi::kS_OK);
   if (!set) return {};

@@ -11,7 +11,7 @@
 #include "fakes/failing_file_system.h"
 #include "fakes/fake_sources.h"
 #include "fakes/fake_view.h"
-#include "fakes/temp_dir.h"
+#include "fakes/scoped_working_directory.h"
 #include "base/errors.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "fakes/fake_sources.h"
-#include "fakes/temp_dir.h"
+#include "fakes/scoped_working_directory.h"
 #include "syscode/code_assembly.h"
 #include "base/errors.h"
 #include "base/text_file.h"

@@ -1,4 +1,4 @@
-#include "platform/linux/machine_sources.h"
+#include "platform/linux/machine.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -97,9 +97,9 @@ constexpr std::size_t kFileLimit = 1 << 20;  // sysfs attributes and DMI tables 
 
 std::shared_ptr<MachineProbe> LiveMachineProbe() { return std::make_shared<LiveProbe>(); }
 
-MachineSources LiveMachineSources() { return MachineSources{"/", LiveMachineProbe()}; }
+LinuxMachine LiveLinuxMachine() { return LinuxMachine{"/", LiveMachineProbe()}; }
 
-std::string SourceTree::Host(std::string_view path) const {
+std::string FileTree::Host(std::string_view path) const {
   std::string out = root_;
   while (!out.empty() && out.back() == '/') out.pop_back();
   if (path.empty() || path.front() != '/') out.push_back('/');
@@ -107,7 +107,7 @@ std::string SourceTree::Host(std::string_view path) const {
   return out;
 }
 
-std::optional<std::string> SourceTree::ReadFile(std::string_view path) const {
+std::optional<std::string> FileTree::ReadFile(std::string_view path) const {
   FileDescriptor fd(::open(Host(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) return std::nullopt;
   struct stat info;
@@ -115,13 +115,13 @@ std::optional<std::string> SourceTree::ReadFile(std::string_view path) const {
   return ReadUpTo(fd.get(), kFileLimit);
 }
 
-std::optional<std::string> SourceTree::ReadAttribute(std::string_view path) const {
+std::optional<std::string> FileTree::ReadAttribute(std::string_view path) const {
   auto text = ReadFile(path);
   if (text && !text->empty() && text->back() == '\n') text->pop_back();
   return text;
 }
 
-std::vector<std::string> SourceTree::List(std::string_view path) const {
+std::vector<std::string> FileTree::List(std::string_view path) const {
   std::vector<std::string> names;
   DirectoryStream dir(Host(path));
   if (dir.get() == nullptr) return names;
@@ -133,14 +133,14 @@ std::vector<std::string> SourceTree::List(std::string_view path) const {
   return names;
 }
 
-std::optional<std::string> SourceTree::LinkText(std::string_view path) const {
+std::optional<std::string> FileTree::LinkText(std::string_view path) const {
   char buffer[4096];
   ssize_t n = ::readlink(Host(path).c_str(), buffer, sizeof buffer);
   if (n < 0 || static_cast<std::size_t>(n) >= sizeof buffer) return std::nullopt;
   return std::string(buffer, static_cast<std::size_t>(n));
 }
 
-bool SourceTree::Exists(std::string_view path) const {
+bool FileTree::Exists(std::string_view path) const {
   struct stat info;
   return ::lstat(Host(path).c_str(), &info) == 0;
 }

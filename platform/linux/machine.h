@@ -43,9 +43,9 @@ std::shared_ptr<MachineProbe> LiveMachineProbe();
 
 // Files below a root folder, addressed by their live absolute paths
 // ("/sys/block"). Every read is fresh; nothing is cached.
-class SourceTree {
+class FileTree {
  public:
-  explicit SourceTree(std::string root) : root_(std::move(root)) {}
+  explicit FileTree(std::string root) : root_(std::move(root)) {}
 
   // The whole content of the file; nullopt when it is absent or unreadable.
   std::optional<std::string> ReadFile(std::string_view path) const;
@@ -67,12 +67,12 @@ class SourceTree {
 };
 
 // Everything one query reads: the tree and the probe.
-struct MachineSources {
+struct LinuxMachine {
   std::string root = "/";
   std::shared_ptr<MachineProbe> probe;
 };
 
 // The live machine: root "/" and the live probe.
-MachineSources LiveMachineSources();
+LinuxMachine LiveLinuxMachine();
 
 }  // namespace wmi::linux_layer
