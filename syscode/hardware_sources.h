@@ -26,9 +26,9 @@ class HardwareSources {
 
 // Sources that keep one value per row of kSources, in an array by the row's
 // index (0 = CpuId ... 6 = DiskDriveSignature): the recorded values of a
-// log and the test fakes. The seven operations all forward to ReadSource.
-// The WMI readers do not sit on it: each of their operations reads its own
-// row.
+// log, the test fakes and the Qt window's note of what a press read. The
+// seven operations all forward to ReadSource. The WMI readers do not sit on
+// it: each of their operations reads its own row.
 class IndexedHardwareSources : public HardwareSources {
  public:
   Text ReadCpuId() final { return ReadSource(0); }
