@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "syscode/errors.h"
-#include "syscode/text_file.h"
+#include "base/errors.h"
+#include "base/text_file.h"
 
 namespace app {
 

@@ -8,9 +8,9 @@
 
 #include "syscode/code_assembly.h"
 #include "syscode/diagnostic_log.h"
-#include "syscode/file_system.h"
+#include "base/file_system.h"
 #include "syscode/hardware_sources.h"
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace app {
 

@@ -6,7 +6,7 @@
 
 #include "syscode/code_assembly.h"
 #include "syscode/diagnostic_log.h"
-#include "syscode/file_system.h"
+#include "base/file_system.h"
 
 namespace {
 

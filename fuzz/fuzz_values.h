@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "syscode/text.h"
+#include "base/text.h"
 #include "wmi/variant.h"
 
 namespace fuzzing {

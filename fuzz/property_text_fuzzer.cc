@@ -12,7 +12,7 @@
 
 #include "fakes/fake_wmi.h"
 #include "fuzz_values.h"
-#include "syscode/errors.h"
+#include "base/errors.h"
 #include "wmi/property_text.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "lib/syscode_internal.h"
 #include "syscode/code_assembly.h"
 #include "syscode/diagnostic_log.h"
-#include "syscode/errors.h"
+#include "base/errors.h"
 #include "syscode/log_decoder.h"
 #include "syscode/readers.h"
 #include "syscode/version.h"

@@ -14,7 +14,7 @@
 
 #include "syscode/diagnostic_log.h"
 #include "syscode/hardware_sources.h"
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace syscode {
 

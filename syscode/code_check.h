@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "syscode/press_report.h"
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace syscode {
 

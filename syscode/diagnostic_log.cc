@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "syscode/text_file.h"
+#include "base/text_file.h"
 
 namespace syscode {
 

@@ -1,8 +1,8 @@
 // The diagnostic log: one line per source read, one separator per press.
 #pragma once
 
-#include "syscode/file_system.h"
-#include "syscode/text.h"
+#include "base/file_system.h"
+#include "base/text.h"
 
 namespace syscode {
 

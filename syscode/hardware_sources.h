@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace syscode {
 

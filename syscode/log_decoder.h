@@ -52,9 +52,9 @@
 #include <vector>
 
 #include "syscode/code_assembly.h"
-#include "syscode/errors.h"
+#include "base/errors.h"
 #include "syscode/hardware_sources.h"
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace syscode {
 

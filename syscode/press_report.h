@@ -15,7 +15,7 @@
 #include "syscode/code_assembly.h"
 #include "syscode/log_decoder.h"
 #include "syscode/readers.h"
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace syscode {
 

@@ -11,7 +11,7 @@
 
 #include "syscode/code_assembly.h"
 #include "syscode/hardware_sources.h"
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace syscode {
 

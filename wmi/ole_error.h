@@ -2,7 +2,7 @@
 // carry a message text.
 #pragma once
 
-#include "syscode/errors.h"
+#include "base/errors.h"
 #include "wmi/com_runtime.h"
 
 namespace wmi {

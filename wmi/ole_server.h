@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "syscode/text.h"
+#include "base/text.h"
 #include "wmi/com_runtime.h"
 #include "wmi/variant.h"
 

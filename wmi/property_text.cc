@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "syscode/locale.h"
+#include "base/locale.h"
 #include "wmi/ole_error.h"
 
 namespace wmi {

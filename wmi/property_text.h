@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "syscode/text.h"
+#include "base/text.h"
 #include "wmi/com_runtime.h"
 #include "wmi/wbem.h"
 

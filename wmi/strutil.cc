@@ -1,6 +1,6 @@
 #include "wmi/strutil.h"
 
-#include "syscode/errors.h"
+#include "base/errors.h"
 
 namespace wmi {
 

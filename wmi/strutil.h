@@ -4,7 +4,7 @@
 #include <exception>
 #include <vector>
 
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace wmi {
 

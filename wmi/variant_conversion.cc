@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 
-#include "syscode/errors.h"
-#include "syscode/locale.h"
+#include "base/errors.h"
+#include "base/locale.h"
 #include "wmi/variant.h"
 
 namespace wmi {

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "syscode/text.h"
+#include "base/text.h"
 #include "wmi/variant.h"
 
 namespace wmi {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "syscode/text.h"
+#include "base/text.h"
 #include "wmi/com_runtime.h"
 #include "wmi/strutil.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace cli {
 

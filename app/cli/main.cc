@@ -5,8 +5,8 @@
 #include "app/cli/commands.h"
 #include "app/cli/console.h"
 #include "app/cli/options.h"
-#include "platform/windows/dll_search.h"
-#include "syscode/errors.h"
+#include "base/dll_search.h"
+#include "base/errors.h"
 #include "syscode/version.h"
 
 namespace {
@@ -36,7 +36,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  syscode::win::LoadDllsFromSystem32Only();  // DLLs loaded by name: System32 only (Windows)
+  syscode::LoadDllsFromSystem32Only();  // DLLs loaded by name: System32 only (Windows)
   using namespace cli;
   PrepareConsole();
   int status = kExitFailure;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace cli {
 

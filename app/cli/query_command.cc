@@ -6,7 +6,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/console.h"
 #include "app/cli/report.h"
-#include "syscode/errors.h"
+#include "base/errors.h"
 #include "wmi/com_apartment.h"
 #include "wmi/ole_error.h"
 #include "wmi/strutil.h"

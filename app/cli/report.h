@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "syscode/press_report.h"
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace cli {
 

@@ -6,7 +6,7 @@
 #include "app/qt/fonts.h"
 #include "app/qt/main_window.h"
 #include "syscode/diagnostic_log.h"
-#include "syscode/file_system.h"
+#include "base/file_system.h"
 #include "syscode/readers.h"
 
 int main(int argc, char** argv) {

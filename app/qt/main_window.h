@@ -23,7 +23,7 @@
 #include "app/main_form.h"
 #include "app/qt/save_dialog.h"
 #include "syscode/diagnostic_log.h"
-#include "syscode/file_system.h"
+#include "base/file_system.h"
 #include "syscode/hardware_sources.h"
 #include "syscode/source_access.h"
 

@@ -9,7 +9,7 @@
 #include <QFileDialog>
 #include <QString>
 
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace app {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/main_form.h"
-#include "syscode/errors.h"
+#include "base/errors.h"
 
 namespace app::win32 {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace app::win32 {
 

@@ -8,9 +8,9 @@
 
 #include "app/main_form.h"
 #include "app/win32/main_window.h"
-#include "platform/windows/dll_search.h"
+#include "base/dll_search.h"
 #include "syscode/diagnostic_log.h"
-#include "syscode/file_system.h"
+#include "base/file_system.h"
 #include "syscode/readers.h"
 #include "wmi/com_apartment.h"
 
@@ -42,7 +42,7 @@ app::win32::MainWindow* MainForm = nullptr;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Before anything can load a DLL by name: System32 only.
-  syscode::win::LoadDllsFromSystem32Only();
+  syscode::LoadDllsFromSystem32Only();
   // OLE, then a single-threaded COM apartment on this thread for the whole
   // run; each is undone at the end only if it succeeded.
   wmi::ComApartment apartment(wmi::ComApartment::Mode::kOleAndCom);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/linux/machine_sources.h"
-#include "syscode/text.h"
+#include "base/text.h"
 #include "wmi/variant.h"
 
 namespace wmi::linux_layer {

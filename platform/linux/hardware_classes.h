@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/linux/class_schema.h"
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace wmi::linux_layer {
 

@@ -2,18 +2,18 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "platform/windows/wbem_com.h"
+#include "wmi/win32/wbem_com.h"
 #include "wmi/com_runtime.h"
 
 namespace wmi {
 
 namespace {
 
-using syscode::win::Bstr;
-using syscode::win::ComPtr;
-using syscode::win::FromWide;
-using syscode::win::ToGuid;
-using syscode::win::WrapInterface;
+using wmi::win32::Bstr;
+using wmi::win32::ComPtr;
+using wmi::win32::FromWide;
+using wmi::win32::ToGuid;
+using wmi::win32::WrapInterface;
 
 class Win32ComRuntime : public ComRuntime {
  public:

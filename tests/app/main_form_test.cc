@@ -12,7 +12,7 @@
 
 #include "fakes/fake_sources.h"
 #include "fakes/fake_view.h"
-#include "syscode/errors.h"
+#include "base/errors.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "syscode/file_system.h"
+#include "base/file_system.h"
 
 namespace fakes {
 

@@ -5,7 +5,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "syscode/errors.h"
+#include "base/errors.h"
 
 namespace fakes {
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "syscode/text.h"
+#include "base/text.h"
 #include "wmi/com_runtime.h"
 #include "wmi/variant.h"
 #include "wmi/wbem.h"

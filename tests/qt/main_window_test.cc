@@ -29,8 +29,8 @@
 #include "qt/qt_test_support.h"
 #include "syscode/code_assembly.h"
 #include "syscode/diagnostic_log.h"
-#include "syscode/errors.h"
-#include "syscode/file_system.h"
+#include "base/errors.h"
+#include "base/file_system.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_sources.h"
-#include "syscode/errors.h"
+#include "base/errors.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "fakes/fake_sources.h"
 #include "fakes/temp_dir.h"
 #include "syscode/code_assembly.h"
-#include "syscode/errors.h"
-#include "syscode/text_file.h"
+#include "base/errors.h"
+#include "base/text_file.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows/com_handles.h"
+#include "wmi/win32/com_handles.h"
 #include "wmi/wmiquery.h"
 #include "windows/fake_wbem_com.h"
 
@@ -144,7 +144,7 @@ Text SystemText(HRESULT hr) {
   wchar_t buffer[256];
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                                  static_cast<DWORD>(hr), 0, buffer, 256, nullptr);
-  return syscode::TrimTrailingBlanksAndPeriods(syscode::win::FromWide(buffer, n));
+  return syscode::TrimTrailingBlanksAndPeriods(wmi::win32::FromWide(buffer, n));
 }
 
 struct FailureCase {

@@ -6,14 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/windows/com_handles.h"
-#include "platform/windows/wbem_com.h"
+#include "wmi/win32/com_handles.h"
+#include "wmi/win32/wbem_com.h"
 
 namespace {
 
-using syscode::win::FromComVariant;
-using syscode::win::ScopedVariant;
-using syscode::win::ToComVariant;
+using wmi::win32::FromComVariant;
+using wmi::win32::ScopedVariant;
+using wmi::win32::ToComVariant;
 using wmi::Variant;
 using wmi::VarType;
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "syscode/text.h"
+#include "base/text.h"
 #include "wmi/variant.h"
 
 namespace fakes {

@@ -1,9 +1,9 @@
 #include "fakes_com_variant.h"
 
-#include "platform/windows/wbem_com.h"
+#include "wmi/win32/wbem_com.h"
 
 namespace fakes {
 
-HRESULT ToComVariantForFake(const wmi::Variant& in, VARIANT* out) { return syscode::win::ToComVariant(in, out); }
+HRESULT ToComVariantForFake(const wmi::Variant& in, VARIANT* out) { return wmi::win32::ToComVariant(in, out); }
 
 }  // namespace fakes

@@ -8,18 +8,18 @@
 #include <iterator>
 #include <string>
 
-#include "platform/windows/com_handles.h"
-#include "platform/windows/files_win32.h"
+#include "base/wide_text.h"
+#include "base/files_win32.h"
 #include "syscode/diagnostic_log.h"
-#include "syscode/errors.h"
-#include "syscode/file_system.h"
-#include "syscode/text_file.h"
+#include "base/errors.h"
+#include "base/file_system.h"
+#include "base/text_file.h"
 
 namespace {
 
 using syscode::FileSystem;
 using syscode::Text;
-using syscode::win::ToWide;
+using syscode::ToWide;
 
 // A fresh folder under the temporary folder, removed with its files.
 class TempFolder {
@@ -164,7 +164,7 @@ TEST(Win32FileErrorCode, AFullDiskIsAlways112) {
                {ERROR_ACCESS_DENIED, 5},
                {ERROR_SHARING_VIOLATION, 32},
                {ERROR_PATH_NOT_FOUND, 3}};
-  for (const auto& c : cases) EXPECT_EQ(syscode::win::FileErrorCode(c.last_error), c.code) << c.last_error;
+  for (const auto& c : cases) EXPECT_EQ(syscode::FileErrorCode(c.last_error), c.code) << c.last_error;
 }
 
 TEST_F(Win32FilesTest, AFileHeldWithoutWriteSharingGivesASharingViolation) {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "syscode/locale.h"
+#include "base/locale.h"
 #include "wmi/property_text.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "syscode/errors.h"
+#include "base/errors.h"
 #include "wmi/variant.h"
 
 namespace {

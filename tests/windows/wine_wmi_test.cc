@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows/com_handles.h"
+#include "wmi/win32/com_handles.h"
 #include "windows/fake_wbem_com.h"
 #include "wmi/com_runtime.h"
 #include "wmi/ole_error.h"
@@ -40,7 +40,7 @@ Text SystemText(wmi::HRESULT hr) {
   wchar_t buffer[256];
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                                  static_cast<DWORD>(hr), 0, buffer, 256, nullptr);
-  return syscode::TrimTrailingBlanksAndPeriods(syscode::win::FromWide(buffer, n));
+  return syscode::TrimTrailingBlanksAndPeriods(wmi::win32::FromWide(buffer, n));
 }
 
 // The message of a failing call without error information: the system's

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fakes/fake_wmi.h"
-#include "syscode/errors.h"
+#include "base/errors.h"
 #include "wmi/ole_error.h"
 
 namespace {

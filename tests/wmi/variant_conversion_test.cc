@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "syscode/errors.h"
+#include "base/errors.h"
 #include "wmi/variant.h"
 
 namespace {

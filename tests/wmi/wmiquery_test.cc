@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "fakes/fake_wmi.h"
-#include "syscode/errors.h"
-#include "syscode/locale.h"
+#include "base/errors.h"
+#include "base/locale.h"
 #include "wmi/ole_error.h"
 #include "wmi/wbem_scripting_tlb.h"
 

@@ -1,11 +1,11 @@
 // Adapters from the real scripting objects (wbemdisp.h) to wmi/wbem.h.
-#include "platform/windows/wbem_com.h"
+#include "wmi/win32/wbem_com.h"
 
 #include <wbemdisp.h>
 
 #include <vector>
 
-namespace syscode::win {
+namespace wmi::win32 {
 
 namespace {
 
@@ -98,7 +98,7 @@ class EnumVariantAdapter : public Adapter<wmi::IEnumVariant, IEnumVARIANT> {
   }
 };
 
-class PropertyAdapter : public Adapter<wmi::ISWbemProperty, ISWbemProperty> {
+class PropertyAdapter : public Adapter<wmi::ISWbemProperty, ::ISWbemProperty> {
  public:
   using Adapter::Adapter;
 
@@ -144,23 +144,23 @@ class CollectionAdapter : public Adapter<Interface, ComInterface> {
   }
 };
 
-using PropertySetAdapter = CollectionAdapter<wmi::ISWbemPropertySet, ISWbemPropertySet>;
-using ObjectSetAdapter = CollectionAdapter<wmi::ISWbemObjectSet, ISWbemObjectSet>;
+using PropertySetAdapter = CollectionAdapter<wmi::ISWbemPropertySet, ::ISWbemPropertySet>;
+using ObjectSetAdapter = CollectionAdapter<wmi::ISWbemObjectSet, ::ISWbemObjectSet>;
 
-class ObjectAdapter : public Adapter<wmi::ISWbemObject, ISWbemObject> {
+class ObjectAdapter : public Adapter<wmi::ISWbemObject, ::ISWbemObject> {
  public:
   using Adapter::Adapter;
 
   wmi::HRESULT Properties(std::shared_ptr<wmi::ISWbemPropertySet>* properties) override {
     properties->reset();
-    ComPtr<ISWbemPropertySet> result;
+    ComPtr<::ISWbemPropertySet> result;
     HRESULT hr = com()->get_Properties_(result.Receive());
     if (SUCCEEDED(hr) && result) *properties = std::make_shared<PropertySetAdapter>(std::move(result));
     return hr;
   }
 };
 
-class ServicesAdapter : public Adapter<wmi::ISWbemServices, ISWbemServices> {
+class ServicesAdapter : public Adapter<wmi::ISWbemServices, ::ISWbemServices> {
  public:
   using Adapter::Adapter;
 
@@ -173,7 +173,7 @@ class ServicesAdapter : public Adapter<wmi::ISWbemServices, ISWbemServices> {
     if (FAILED(hr)) return hr;
     Bstr query_text(query);
     Bstr language_text(language);
-    ComPtr<ISWbemObjectSet> set;
+    ComPtr<::ISWbemObjectSet> set;
     hr = com()->ExecQuery(query_text.Get(), language_text.Get(), flags, values.Get(), set.Receive());
     if (SUCCEEDED(hr) && set) *result = std::make_shared<ObjectSetAdapter>(std::move(set));
     return hr;
@@ -187,19 +187,19 @@ class ServicesAdapter : public Adapter<wmi::ISWbemServices, ISWbemServices> {
     HRESULT hr = NamedValues(named_values, &values);
     if (FAILED(hr)) return hr;
     Bstr class_text(class_name);
-    ComPtr<ISWbemObjectSet> set;
+    ComPtr<::ISWbemObjectSet> set;
     hr = com()->InstancesOf(class_text.Get(), flags, values.Get(), set.Receive());
     if (SUCCEEDED(hr) && set) *result = std::make_shared<ObjectSetAdapter>(std::move(set));
     return hr;
   }
 };
 
-class SecurityAdapter : public Adapter<wmi::ISWbemSecurity, ISWbemSecurity> {
+class SecurityAdapter : public Adapter<wmi::ISWbemSecurity, ::ISWbemSecurity> {
  public:
   using Adapter::Adapter;
 };
 
-class LocatorAdapter : public Adapter<wmi::ISWbemLocator, ISWbemLocator> {
+class LocatorAdapter : public Adapter<wmi::ISWbemLocator, ::ISWbemLocator> {
  public:
   using Adapter::Adapter;
 
@@ -213,7 +213,7 @@ class LocatorAdapter : public Adapter<wmi::ISWbemLocator, ISWbemLocator> {
     if (FAILED(hr)) return hr;
     Bstr server_text(server), namespace_text(name_space), user_text(user), password_text(password),
         locale_text(locale), authority_text(authority);
-    ComPtr<ISWbemServices> result;
+    ComPtr<::ISWbemServices> result;
     hr = com()->ConnectServer(server_text.Get(), namespace_text.Get(), user_text.Get(), password_text.Get(),
                               locale_text.Get(), authority_text.Get(), security_flags, values.Get(),
                               result.Receive());
@@ -223,7 +223,7 @@ class LocatorAdapter : public Adapter<wmi::ISWbemLocator, ISWbemLocator> {
 
   wmi::HRESULT Security_(std::shared_ptr<wmi::ISWbemSecurity>* security) override {
     security->reset();
-    ComPtr<ISWbemSecurity> result;
+    ComPtr<::ISWbemSecurity> result;
     HRESULT hr = com()->get_Security_(result.Receive());
     if (SUCCEEDED(hr) && result) *security = std::make_shared<SecurityAdapter>(std::move(result));
     return hr;
@@ -234,16 +234,16 @@ class LocatorAdapter : public Adapter<wmi::ISWbemLocator, ISWbemLocator> {
 
 std::shared_ptr<IUnknownObject> WrapInterface(const Guid& iid, ComPtr<IUnknown> object) {
   if (!object) return nullptr;
-  if (iid == wmi::kIID_ISWbemLocator) return std::make_shared<LocatorAdapter>(As<ISWbemLocator>(object));
-  if (iid == wmi::kIID_ISWbemServices) return std::make_shared<ServicesAdapter>(As<ISWbemServices>(object));
-  if (iid == wmi::kIID_ISWbemObjectSet) return std::make_shared<ObjectSetAdapter>(As<ISWbemObjectSet>(object));
+  if (iid == wmi::kIID_ISWbemLocator) return std::make_shared<LocatorAdapter>(As<::ISWbemLocator>(object));
+  if (iid == wmi::kIID_ISWbemServices) return std::make_shared<ServicesAdapter>(As<::ISWbemServices>(object));
+  if (iid == wmi::kIID_ISWbemObjectSet) return std::make_shared<ObjectSetAdapter>(As<::ISWbemObjectSet>(object));
   if (iid == wmi::kIID_IEnumVARIANT) return std::make_shared<EnumVariantAdapter>(As<IEnumVARIANT>(object));
-  if (iid == wmi::kIID_ISWbemObject) return std::make_shared<ObjectAdapter>(As<ISWbemObject>(object));
+  if (iid == wmi::kIID_ISWbemObject) return std::make_shared<ObjectAdapter>(As<::ISWbemObject>(object));
   if (iid == wmi::kIID_ISWbemPropertySet) {
-    return std::make_shared<PropertySetAdapter>(As<ISWbemPropertySet>(object));
+    return std::make_shared<PropertySetAdapter>(As<::ISWbemPropertySet>(object));
   }
-  if (iid == wmi::kIID_ISWbemProperty) return std::make_shared<PropertyAdapter>(As<ISWbemProperty>(object));
-  if (iid == wmi::kIID_ISWbemSecurity) return std::make_shared<SecurityAdapter>(As<ISWbemSecurity>(object));
+  if (iid == wmi::kIID_ISWbemProperty) return std::make_shared<PropertyAdapter>(As<::ISWbemProperty>(object));
+  if (iid == wmi::kIID_ISWbemSecurity) return std::make_shared<SecurityAdapter>(As<::ISWbemSecurity>(object));
   return std::make_shared<UnknownAdapter>(std::move(object));
 }
 
@@ -252,4 +252,4 @@ IUnknown* ComObjectOf(const IUnknownObject* object) {
   return holder == nullptr ? nullptr : holder->Unknown();
 }
 
-}  // namespace syscode::win
+}  // namespace wmi::win32

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "syscode/file_system.h"
-#include "syscode/text.h"
+#include "base/file_system.h"
+#include "base/text.h"
 
 namespace syscode {
 

@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace syscode {
 

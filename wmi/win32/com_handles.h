@@ -9,10 +9,14 @@
 #include <string>
 #include <utility>
 
-#include "syscode/text.h"
+#include "base/text.h"
+#include "base/wide_text.h"
 #include "wmi/wbem.h"
 
-namespace syscode::win {
+namespace wmi::win32 {
+
+using syscode::FromWide;
+using syscode::ToWide;
 
 // One reference on a COM interface; Release on destruction.
 template <typename T>
@@ -112,9 +116,4 @@ class ScopedVariant {
 // The engine's GUID as the platform's.
 GUID ToGuid(const wmi::Guid& guid);
 
-// Text of a wide string of `length` characters.
-Text FromWide(const wchar_t* text, size_t length);
-// The text as a NUL-terminated wide string.
-std::wstring ToWide(const Text& text);
-
-}  // namespace syscode::win
+}  // namespace wmi::win32

@@ -1,7 +1,7 @@
 // Where the loader looks for DLLs that are loaded by name.
 #pragma once
 
-namespace syscode::win {
+namespace syscode {
 
 #ifdef _WIN32
 // From this call on, a DLL loaded by name (by the program, or later by a
@@ -16,4 +16,4 @@ bool LoadDllsFromSystem32Only();
 inline bool LoadDllsFromSystem32Only() { return true; }
 #endif
 
-}  // namespace syscode::win
+}  // namespace syscode

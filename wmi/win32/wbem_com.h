@@ -10,11 +10,11 @@
 
 #include <memory>
 
-#include "platform/windows/com_handles.h"
+#include "wmi/win32/com_handles.h"
 #include "wmi/variant.h"
 #include "wmi/wbem.h"
 
-namespace syscode::win {
+namespace wmi::win32 {
 
 // Wraps `object`, which must already be the interface `iid`, in the adapter
 // for that interface (a plain object adapter for interfaces the model has
@@ -36,4 +36,4 @@ HRESULT FromComVariant(const VARIANT& in, wmi::Variant* out);
 // must be initialized; it is overwritten. Returns S_OK or the failure code.
 HRESULT ToComVariant(const wmi::Variant& in, VARIANT* out);
 
-}  // namespace syscode::win
+}  // namespace wmi::win32

@@ -7,15 +7,15 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/windows/wbem_com.h"
-#include "syscode/errors.h"
+#include "wmi/win32/wbem_com.h"
+#include "base/errors.h"
 #include "wmi/variant.h"
 
 namespace wmi {
 
 namespace {
 
-using syscode::win::ScopedVariant;
+using wmi::win32::ScopedVariant;
 
 [[noreturn]] void ThrowConversionError(HRESULT hr, const Variant& v, VarType target) {
   const Text from = v.is_array ? u"Array " + Text(VarTypeName(v.type)) : Text(VarTypeName(v.type));
@@ -30,7 +30,7 @@ using syscode::win::ScopedVariant;
 void ChangeType(const Variant& v, VARTYPE vt, VarType target, USHORT flags, ScopedVariant* out) {
   if (v.is_array) ThrowConversionError(DISP_E_TYPEMISMATCH, v, target);
   ScopedVariant in;
-  HRESULT hr = syscode::win::ToComVariant(v, in.Get());
+  HRESULT hr = wmi::win32::ToComVariant(v, in.Get());
   if (SUCCEEDED(hr)) hr = ::VariantChangeTypeEx(out->Receive(), in.Get(), LOCALE_USER_DEFAULT, flags, vt);
   if (FAILED(hr)) ThrowConversionError(hr, v, target);
 }
@@ -79,7 +79,7 @@ Text VariantToText(const Variant& v) {
   // Truth values read "True" and "False", as elsewhere in the system.
   ChangeType(v, VT_BSTR, VarType::kText, VARIANT_ALPHABOOL, &out);
   BSTR b = V_BSTR(out.Get());
-  return syscode::win::FromWide(b, b == nullptr ? 0 : SysStringLen(b));
+  return wmi::win32::FromWide(b, b == nullptr ? 0 : SysStringLen(b));
 }
 
 }  // namespace wmi

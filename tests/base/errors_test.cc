@@ -1,11 +1,11 @@
-#include "syscode/errors.h"
+#include "base/errors.h"
 
 #include <gtest/gtest.h>
 
 #include <new>
 #include <stdexcept>
 
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace {
 

@@ -18,10 +18,10 @@
 #include <filesystem>
 
 #include "fakes/temp_dir.h"
-#include "platform/linux/files_posix.h"
+#include "base/files_posix.h"
 #include "syscode/diagnostic_log.h"
-#include "syscode/errors.h"
-#include "syscode/text_file.h"
+#include "base/errors.h"
+#include "base/text_file.h"
 
 namespace {
 

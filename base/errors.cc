@@ -1,4 +1,4 @@
-#include "syscode/errors.h"
+#include "base/errors.h"
 
 #include <new>
 #include <utility>

@@ -13,9 +13,9 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/linux/files_posix.h"
-#include "syscode/errors.h"
-#include "syscode/file_system.h"
+#include "base/files_posix.h"
+#include "base/errors.h"
+#include "base/file_system.h"
 
 namespace syscode {
 

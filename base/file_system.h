@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace syscode {
 

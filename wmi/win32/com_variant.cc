@@ -2,9 +2,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/windows/wbem_com.h"
+#include "wmi/win32/wbem_com.h"
 
-namespace syscode::win {
+namespace wmi::win32 {
 
 namespace {
 
@@ -215,4 +215,4 @@ HRESULT ToComVariant(const Variant& in, VARIANT* out) {
   return in.is_array ? ArrayToComVariant(in, out) : ScalarToComVariant(in, out);
 }
 
-}  // namespace syscode::win
+}  // namespace wmi::win32

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace syscode {
 

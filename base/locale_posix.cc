@@ -1,8 +1,8 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include "platform/linux/files_posix.h"
-#include "syscode/locale.h"
+#include "base/files_posix.h"
+#include "base/locale.h"
 
 namespace syscode {
 

@@ -1,4 +1,4 @@
-#include "syscode/text.h"
+#include "base/text.h"
 
 #include <cstdint>
 

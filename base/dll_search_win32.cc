@@ -1,9 +1,9 @@
-#include "platform/windows/dll_search.h"
+#include "base/dll_search.h"
 
 #include <windows.h>
 
-namespace syscode::win {
+namespace syscode {
 
 bool LoadDllsFromSystem32Only() { return ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE; }
 
-}  // namespace syscode::win
+}  // namespace syscode

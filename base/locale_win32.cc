@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "platform/windows/com_handles.h"
-#include "syscode/locale.h"
+#include "base/wide_text.h"
+#include "base/locale.h"
 
 namespace syscode {
 
@@ -10,7 +10,7 @@ Text UserDecimalSeparator() {
   wchar_t buffer[16];
   const int length = ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 16);
   if (length <= 1) return u".";
-  return win::FromWide(buffer, static_cast<size_t>(length - 1));
+  return FromWide(buffer, static_cast<size_t>(length - 1));
 }
 
 }  // namespace syscode

@@ -5,19 +5,19 @@
 #include <cstddef>
 #include <string_view>
 
-#include "platform/windows/com_handles.h"
-#include "platform/windows/files_win32.h"
-#include "syscode/file_system.h"
+#include "base/files_win32.h"
+#include "base/wide_text.h"
+#include "base/file_system.h"
 
 namespace syscode {
 
-int win::FileErrorCode(unsigned long last_error) {
+int FileErrorCode(unsigned long last_error) {
   return last_error == ERROR_HANDLE_DISK_FULL ? ERROR_DISK_FULL : static_cast<int>(last_error);
 }
 
 namespace {
 
-int LastFileError() { return win::FileErrorCode(::GetLastError()); }
+int LastFileError() { return FileErrorCode(::GetLastError()); }
 
 HANDLE ToHandle(FileSystem::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 
@@ -51,7 +51,7 @@ class Win32FileSystem : public FileSystem {
   int Close(Handle handle) override { return ::CloseHandle(ToHandle(handle)) ? 0 : LastFileError(); }
 
   bool FileExists(const Text& name) override {
-    const DWORD attributes = ::GetFileAttributesW(win::ToWide(name).c_str());
+    const DWORD attributes = ::GetFileAttributesW(ToWide(name).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   }
 
@@ -74,7 +74,7 @@ class Win32FileSystem : public FileSystem {
   // (that takes the create-symbolic-link privilege), and the program runs
   // as the invoking user.
   static int Open(const Text& name, DWORD disposition, Handle* handle) {
-    HANDLE h = ::CreateFileW(win::ToWide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+    HANDLE h = ::CreateFileW(ToWide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return LastFileError();
     if (::GetFileType(h) != FILE_TYPE_DISK) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "syscode/text.h"
+#include "base/text.h"
 
 namespace syscode {
 

@@ -1,9 +1,9 @@
-#include "syscode/text_file.h"
+#include "base/text_file.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "syscode/errors.h"
+#include "base/errors.h"
 
 namespace syscode {
 

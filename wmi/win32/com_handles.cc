@@ -1,16 +1,8 @@
-#include "platform/windows/com_handles.h"
+#include "wmi/win32/com_handles.h"
 
 #include <cstring>
 
-namespace syscode::win {
-
-Text FromWide(const wchar_t* text, size_t length) {
-  static_assert(sizeof(wchar_t) == sizeof(char16_t));
-  if (text == nullptr) return Text();
-  return Text(reinterpret_cast<const char16_t*>(text), length);
-}
-
-std::wstring ToWide(const Text& text) { return std::wstring(text.begin(), text.end()); }
+namespace wmi::win32 {
 
 Bstr::Bstr(const Text& text) {
   if (text.empty()) return;  // a null BSTR stands for empty text
@@ -28,4 +20,4 @@ GUID ToGuid(const wmi::Guid& guid) {
   return out;
 }
 
-}  // namespace syscode::win
+}  // namespace wmi::win32
