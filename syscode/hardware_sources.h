@@ -9,8 +9,9 @@
 namespace syscode {
 
 // The source seam: each operation returns the trimmed raw value of one
-// source, possibly empty. The WMI readers, recorded log values and test
-// fakes all plug in here.
+// source, possibly empty. A press calls them through the `read` of the rows
+// of kSources. The WMI readers, recorded log values and test fakes all plug
+// in here.
 class HardwareSources {
  public:
   virtual ~HardwareSources() = default;
@@ -23,8 +24,11 @@ class HardwareSources {
   virtual Text ReadDiskDriveSignature() = 0;
 };
 
-// Sources that are read by their index in kSources (0 = CpuId ... 6 =
-// DiskDriveSignature): the seven operations all forward to ReadSource.
+// Sources that keep one value per row of kSources, in an array by the row's
+// index (0 = CpuId ... 6 = DiskDriveSignature): the recorded values of a
+// log, the test fakes and the Qt window's note of what a press read. The
+// seven operations all forward to ReadSource. The WMI readers do not sit on
+// it: each of their operations reads its own row.
 class IndexedHardwareSources : public HardwareSources {
  public:
   Text ReadCpuId() final { return ReadSource(0); }
@@ -47,7 +51,7 @@ struct SourceInfo {
   const char16_t* property;   // the property its reader picks
   bool null_word_test;        // whether "NULL"/"null"/"Null" become empty text
   std::uint8_t bit;           // its bit in the source mask
-  Text (HardwareSources::*read)();
+  Text (HardwareSources::*read)();  // the operation that reads it
 };
 
 inline constexpr int kSourceCount = 7;

@@ -12,18 +12,25 @@ bool IsNullWord(const Text& value) { return value == u"NULL" || value == u"null"
 
 }  // namespace
 
-Text WmiHardwareSources::ReadSource(int index) {
+Text WmiHardwareSources::ReadCpuId() { return Read(kSources[0]); }
+Text WmiHardwareSources::ReadBiosVersion() { return Read(kSources[1]); }
+Text WmiHardwareSources::ReadBaseBoardSerial() { return Read(kSources[2]); }
+Text WmiHardwareSources::ReadHardDiskSerial() { return Read(kSources[3]); }
+Text WmiHardwareSources::ReadBiosName() { return Read(kSources[4]); }
+Text WmiHardwareSources::ReadBaseBoardManufacturer() { return Read(kSources[5]); }
+Text WmiHardwareSources::ReadDiskDriveSignature() { return Read(kSources[6]); }
+
+Text WmiHardwareSources::Read(const SourceInfo& source) {
   ReaderDetail detail;
-  Text result = Read(index, detail);
+  Text result = Query(source, detail);
   if (observer_ != nullptr) {
     detail.value = result;
-    observer_->SourceRead(index, detail);
+    observer_->SourceRead(static_cast<int>(&source - kSources.data()), detail);
   }
   return result;
 }
 
-Text WmiHardwareSources::Read(int index, ReaderDetail& detail) {
-  const SourceInfo& source = kSources[static_cast<size_t>(index)];
+Text WmiHardwareSources::Query(const SourceInfo& source, ReaderDetail& detail) {
   Text result;
   wmi::T2DimStrArray table;
   const std::int32_t n = wmi::QueryWmiTable(runtime_, u".", u"root\\CIMV2", Text(), Text(), source.wmi_class,

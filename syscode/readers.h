@@ -33,19 +33,26 @@ class ReaderObserver {
 // names the property; for the readers whose source has the null-word test,
 // also when the value is exactly "NULL", "null" or "Null" after trimming.
 // Nothing is kept between calls.
-class WmiHardwareSources : public IndexedHardwareSources {
+class WmiHardwareSources : public HardwareSources {
  public:
   explicit WmiHardwareSources(wmi::ComRuntime& runtime = wmi::PlatformComRuntime()) : runtime_(runtime) {}
 
   // Tells `observer` (when not null) what every later reading saw.
   void SetObserver(ReaderObserver* observer) { observer_ = observer; }
 
- protected:
-  // The reader of kSources[index].
-  Text ReadSource(int index) override;
+  Text ReadCpuId() override;
+  Text ReadBiosVersion() override;
+  Text ReadBaseBoardSerial() override;
+  Text ReadHardDiskSerial() override;
+  Text ReadBiosName() override;
+  Text ReadBaseBoardManufacturer() override;
+  Text ReadDiskDriveSignature() override;
 
  private:
-  Text Read(int index, ReaderDetail& detail);
+  // The reader of `source`, a row of kSources: its class, its property and
+  // whether it has the null-word test.
+  Text Read(const SourceInfo& source);
+  Text Query(const SourceInfo& source, ReaderDetail& detail);
 
   wmi::ComRuntime& runtime_;
   ReaderObserver* observer_ = nullptr;

@@ -56,25 +56,19 @@ void ShowCriticalMessage(QWidget* parent, const QString& caption, const QString&
 // The sources of the window, passed through, with a note of which of them
 // the current press read (for the note on sources a privileged user could
 // read, see QtMainWindow).
-class ReadRecorder final : public syscode::HardwareSources {
+class ReadRecorder final : public syscode::IndexedHardwareSources {
  public:
   explicit ReadRecorder(syscode::HardwareSources& sources) : sources_(sources) {}
   void Reset() { read_ = {}; }
   const std::array<bool, syscode::kSourceCount>& Read() const { return read_; }
 
-  Text ReadCpuId() override { return Note(0, &syscode::HardwareSources::ReadCpuId); }
-  Text ReadBiosVersion() override { return Note(1, &syscode::HardwareSources::ReadBiosVersion); }
-  Text ReadBaseBoardSerial() override { return Note(2, &syscode::HardwareSources::ReadBaseBoardSerial); }
-  Text ReadHardDiskSerial() override { return Note(3, &syscode::HardwareSources::ReadHardDiskSerial); }
-  Text ReadBiosName() override { return Note(4, &syscode::HardwareSources::ReadBiosName); }
-  Text ReadBaseBoardManufacturer() override { return Note(5, &syscode::HardwareSources::ReadBaseBoardManufacturer); }
-  Text ReadDiskDriveSignature() override { return Note(6, &syscode::HardwareSources::ReadDiskDriveSignature); }
+ protected:
+  Text ReadSource(int index) override {
+    read_[index] = true;
+    return (sources_.*syscode::kSources[index].read)();
+  }
 
  private:
-  Text Note(int source, Text (syscode::HardwareSources::*read)()) {
-    read_[source] = true;
-    return (sources_.*read)();
-  }
   syscode::HardwareSources& sources_;
   std::array<bool, syscode::kSourceCount> read_{};
 };
