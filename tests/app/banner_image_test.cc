@@ -1,4 +1,5 @@
 #include "app/banner_image.h"
+#include "fakes/file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +13,7 @@
 
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using fakes::ReadBytes;
 
 TEST(BannerImageTest, ShippedBannerDecodesTo600By90) {
   const std::string jpeg = ReadBytes(SYSCODE_RESOURCES_DIR "/banner.jpg");

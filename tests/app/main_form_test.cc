@@ -13,6 +13,7 @@
 #include "fakes/fake_sources.h"
 #include "fakes/fake_view.h"
 #include "base/errors.h"
+#include "fakes/file_bytes.h"
 
 namespace {
 
@@ -42,10 +43,7 @@ class FailingCreate : public syscode::ForwardingFileSystem {
   int code_;
 };
 
-std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using fakes::ReadBytes;
 
 Text PathText(const std::filesystem::path& path) { return path.u16string(); }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "syscode/syscode.h"
+#include "fakes/file_bytes.h"
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -23,14 +24,8 @@ namespace {
 
 const char kSep[] = "--------------------------------------------------\r\n";
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using fakes::ReadBytes;
+using fakes::WriteBytes;
 
 std::string Quote(const std::string& arg) {
   std::string out = "'";
@@ -77,8 +72,8 @@ class CliTest : public ::testing::Test {
 #ifndef _WIN32
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 #endif
-    run.out = ReadFile(dir_ / "out");
-    run.err = ReadFile(dir_ / "err");
+    run.out = ReadBytes(dir_ / "out");
+    run.err = ReadBytes(dir_ / "err");
     return run;
   }
 
@@ -110,7 +105,7 @@ TEST_F(CliTest, FromLogSkipsIncompletePressesWithANote) {
   const std::string worked =
       "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
       "HardDiskSerialNumber = S1A7-QX92-KM3\r\n";
-  WriteFile(dir_ / "cut.txt", "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\n" + worked + kSep + worked);
+  WriteBytes(dir_ / "cut.txt", "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\n" + worked + kSep + worked);
   const Outcome run = Cli({"--from-log", (dir_ / "cut.txt").string()});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "900603007249AQRXZ7MK29X31  lines 3-7\n");
@@ -174,7 +169,7 @@ TEST_F(CliTest, FromLogReportsEachBadStretchAndDecodesTheRest) {
   };
   for (const Case& c : cases) {
     const fs::path file = dir_ / c.name;
-    if (!c.content.empty()) WriteFile(file, c.content);
+    if (!c.content.empty()) WriteBytes(file, c.content);
     const Outcome run = Cli({"--from-log", file.string()});
     EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.err;
     EXPECT_EQ(run.out, c.out) << c.name;
@@ -194,8 +189,8 @@ TEST_F(CliTest, FromLogReportsEachBadStretchAndDecodesTheRest) {
 }
 
 TEST_F(CliTest, FromLogReadsStandardInputAndSeveralFilesAndStrictFailsOnABadStretch) {
-  WriteFile(dir_ / "good.txt", ReadFile(kExampleLog));
-  WriteFile(dir_ / "bad.txt", ReadFile(kExampleLog) + "stray\r\n");
+  WriteBytes(dir_ / "good.txt", ReadBytes(kExampleLog));
+  WriteBytes(dir_ / "bad.txt", ReadBytes(kExampleLog) + "stray\r\n");
   const Outcome in = Cli({"--from-log", "-"}, (dir_ / "good.txt").string());
   EXPECT_EQ(in.status, 0) << in.err;
   EXPECT_EQ(in.out, Cli({"--from-log", kExampleLog}).out);
@@ -226,7 +221,7 @@ TEST_F(CliTest, FromLogReadsStandardInputAndSeveralFilesAndStrictFailsOnABadStre
 TEST_F(CliTest, FromLogRefusesAnOversizedLogNamingIt) {
   // Sparse: no disk space used. /dev/zero never ends.
   const fs::path big = dir_ / "big.txt";
-  WriteFile(big, "CpuId = \r\n");
+  WriteBytes(big, "CpuId = \r\n");
   fs::resize_file(big, (std::uintmax_t{64} << 20) + 1);
   for (const std::string& file : {big.string(), std::string("/dev/zero")}) {
     const Outcome run = Cli({"--from-log", file});
@@ -242,7 +237,7 @@ TEST_F(CliTest, ControlCharactersFromFilesAndArgumentsAreEscaped) {
   EXPECT_EQ(query.err.find('\x1B'), std::string::npos) << query.err;
   EXPECT_NE(query.err.find("Win32_\\x1B[2J"), std::string::npos) << query.err;
   // A C1 control (CSI) as a Latin-1 byte and as UTF-8 inside a value.
-  WriteFile(dir_ / "c1.txt",
+  WriteBytes(dir_ / "c1.txt",
             "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\x9B\r\nBaseBordSerialNumber = mb.42/77zx-r\xC2\x9B\r\n"
             "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" + std::string(kSep));
   const Outcome sources = Cli({"--from-log", (dir_ / "c1.txt").string(), "--sources"});
@@ -255,7 +250,7 @@ TEST_F(CliTest, ControlCharactersFromFilesAndArgumentsAreEscaped) {
 }
 
 TEST_F(CliTest, OutputThatCannotBeWrittenFailsInEveryMode) {
-  WriteFile(dir_ / "log.txt", ReadFile(kExampleLog));
+  WriteBytes(dir_ / "log.txt", ReadBytes(kExampleLog));
   const std::string log = (dir_ / "log.txt").string();
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {},
@@ -332,7 +327,7 @@ TEST_F(CliTest, CheckTellsMatchMaskDigitsAndTypingErrors) {
 }
 
 TEST_F(CliTest, TheLibraryGivesTheSameObjectsAsTheProgram) {
-  const std::string bytes = ReadFile(kExampleLog);
+  const std::string bytes = ReadBytes(kExampleLog);
   char* decoded = syscode_decode_log(bytes.data(), bytes.size());
   ASSERT_NE(decoded, nullptr);
   auto program = nlohmann::json::parse(Cli({"--from-log", kExampleLog, "--json"}).out);
@@ -426,10 +421,10 @@ TEST_F(CliTest, LogAppendsThePressThatFromLogReadsBack) {
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(WorkFiles(), std::vector<std::string>{"LogD.txt"});
   ASSERT_EQ(Cli({"--log=other.txt"}).status, 0);
-  const std::string log = ReadFile(work_ / "LogD.txt");
+  const std::string log = ReadBytes(work_ / "LogD.txt");
   EXPECT_EQ(log.rfind("CpuId = ", 0), 0u);
   EXPECT_EQ(log.substr(log.size() - 52), kSep);
-  EXPECT_EQ(ReadFile(work_ / "other.txt"), log);
+  EXPECT_EQ(ReadBytes(work_ / "other.txt"), log);
   const Outcome back = Cli({"--from-log", "LogD.txt"});
   EXPECT_EQ(back.out, first.out.substr(0, first.out.size() - 1) + "  lines 1-" +
                           std::to_string(std::count(log.begin(), log.end(), '\n')) + "\n");

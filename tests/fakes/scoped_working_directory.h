@@ -3,10 +3,10 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
+
+#include "fakes/file_bytes.h"
 
 namespace fakes {
 
@@ -31,15 +31,5 @@ class ScopedWorkingDirectory {
   std::filesystem::path previous_;
   std::filesystem::path path_;
 };
-
-inline std::string ReadBytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary);
-  out << bytes;
-}
 
 }  // namespace fakes
