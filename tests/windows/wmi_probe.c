@@ -1,3 +1,6 @@
+/* clang-format off */
+/* This program keeps the style of the Wine sources it is read beside
+ * (four-blank indent, spaces inside call parentheses). */
 /*
  * wmi_probe: an independent reader of the platform's WMI scripting objects,
  * written in C against wbemdisp.h and nothing of ours. For each class named

@@ -1,3 +1,6 @@
+/* clang-format off */
+/* This program keeps the style of the Wine sources it is read beside
+ * (four-blank indent, spaces inside call parentheses). */
 /*
  * syscode_inspector: reads another program's windows the way a Windows test
  * tool does, from outside, through window messages and GDI, and prints what
