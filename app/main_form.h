@@ -75,8 +75,8 @@ class MainFormView {
 
 class TMainForm {
  public:
-  TMainForm(MainFormView& view, syscode::HardwareSources& sources, syscode::LogSink& log,
-            syscode::FileSystem& files, Text application_title);
+  TMainForm(MainFormView& view, syscode::HardwareSources& sources, syscode::LogSink& log, syscode::FileSystem& files,
+            Text application_title);
 
   void FormCreate();
   void Button1Click();  // get the code; errors travel to the caller

@@ -7,21 +7,15 @@ namespace syscode {
 
 Exception::Exception(Text message) : message_(std::move(message)), utf8_(ToUtf8(message_)) {}
 
-FileError::FileError(int code, const Text& file_name)
-    : Exception(FileErrorMessage(code, file_name)), code_(code) {}
+FileError::FileError(int code, const Text& file_name) : Exception(FileErrorMessage(code, file_name)), code_(code) {}
 
 Text FileErrorMessage(int code, const Text& file_name) {
   switch (code) {
-    case oserr::kFileNotFound:
-      return u"The specified file was not found";
-    case oserr::kPathNotFound:
-      return u"Invalid file name - " + file_name;
-    case oserr::kTooManyOpenFiles:
-      return u"Too many open files";
-    case oserr::kAccessDenied:
-      return u"File access denied";
-    default:
-      return u"I/O error " + DecimalText(static_cast<long long>(code));
+    case oserr::kFileNotFound: return u"The specified file was not found";
+    case oserr::kPathNotFound: return u"Invalid file name - " + file_name;
+    case oserr::kTooManyOpenFiles: return u"Too many open files";
+    case oserr::kAccessDenied: return u"File access denied";
+    default: return u"I/O error " + DecimalText(static_cast<long long>(code));
   }
 }
 

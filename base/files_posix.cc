@@ -143,13 +143,10 @@ int OpenRegularFile(const Text& name, int flags, FileSystem::Handle* handle) {
   if (fd < 0) {
     switch (errno) {
       // Creating fails with ENOENT only when a folder on the path is missing.
-      case ENOENT:
-        return oserr::kPathNotFound;
+      case ENOENT: return oserr::kPathNotFound;
       // A FIFO without a reader, a device without its unit.
-      case ENXIO:
-        return oserr::kAccessDenied;
-      default:
-        return WindowsErrorFromErrno(errno);
+      case ENXIO: return oserr::kAccessDenied;
+      default: return WindowsErrorFromErrno(errno);
     }
   }
   Descriptor opened(fd);

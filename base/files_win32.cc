@@ -74,8 +74,8 @@ class Win32FileSystem : public FileSystem {
   // (that takes the create-symbolic-link privilege), and the program runs
   // as the invoking user.
   static int Open(const Text& name, DWORD disposition, Handle* handle) {
-    HANDLE h = ::CreateFileW(Wide(name), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        ::CreateFileW(Wide(name), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return LastFileError();
     if (::GetFileType(h) != FILE_TYPE_DISK) {
       ::CloseHandle(h);

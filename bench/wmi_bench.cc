@@ -94,8 +94,7 @@ void FillClass(fakes::FakeComRuntime& runtime, int instances) {
   for (int p = 0; p < 50; ++p) {
     const Text name = u"Property" + syscode::DecimalText(static_cast<long long>(p));
     if (p < 30) {
-      properties.push_back(
-          fakes::TextProp(name, u"Value text " + syscode::DecimalText(static_cast<long long>(p))));
+      properties.push_back(fakes::TextProp(name, u"Value text " + syscode::DecimalText(static_cast<long long>(p))));
     } else if (p < 45) {
       properties.push_back(fakes::Prop(name, wmi::cim::kUint32, Variant::Int32(p * 1000003)));
     } else if (p < 48) {
@@ -103,9 +102,9 @@ void FillClass(fakes::FakeComRuntime& runtime, int instances) {
     } else if (p < 49) {
       properties.push_back(fakes::Prop(name, wmi::cim::kReal64, Variant::Real64(2.5)));
     } else {
-      properties.push_back(fakes::Prop(
-          name, wmi::cim::kUint16,
-          Variant::Array(VarType::kInt32, {Variant::Int32(1), Variant::Int32(2), Variant::Int32(3)})));
+      properties.push_back(
+          fakes::Prop(name, wmi::cim::kUint16,
+                      Variant::Array(VarType::kInt32, {Variant::Int32(1), Variant::Int32(2), Variant::Int32(3)})));
     }
   }
   runtime.Class(u"root\\CIMV2", u"Win32_Bench")

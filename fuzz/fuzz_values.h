@@ -78,8 +78,8 @@ inline Variant TakeValue(FuzzedDataProvider& in) {
 
 // A CIM type code: mostly from the table, sometimes any 32-bit value.
 inline std::int32_t TakeCimType(FuzzedDataProvider& in) {
-  static constexpr std::int32_t kCodes[] = {0, 1, 2, 3, 4, 5, 8, 11, 13, 16, 17, 18, 19,
-                                            20, 21, 22, 100, 101, 102, 103, 104, -1};
+  static constexpr std::int32_t kCodes[] = {0,  1,  2,  3,  4,  5,   8,   11,  13,  16,  17,
+                                            18, 19, 20, 21, 22, 100, 101, 102, 103, 104, -1};
   if (in.ConsumeIntegralInRange<int>(0, 7) == 0) return in.ConsumeIntegral<std::int32_t>();
   return kCodes[in.ConsumeIntegralInRange<size_t>(0, std::size(kCodes) - 1)];
 }

@@ -130,11 +130,23 @@ void CheckRealText(Text text, const Variant& value, const Text& separator) {
 
 bool InTable(std::int32_t code) {
   switch (code) {
-    case 2: case 3: case 4: case 5: case 8: case 11: case 13: case 16: case 17: case 18:
-    case 19: case 20: case 21: case 101: case 102: case 103:
-      return true;
-    default:
-      return false;
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 8:
+    case 11:
+    case 13:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+    case 20:
+    case 21:
+    case 101:
+    case 102:
+    case 103: return true;
+    default: return false;
   }
 }
 
@@ -173,12 +185,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (wmi::Failed(property.type_hr) || property.type_reads != 1) std::abort();
   const Variant& value = property.value;
   switch (property.cim_type) {
-    case 2: case 3: case 16: case 17: case 18: case 19: case 20:
-      CheckIntegerText(text, value);
-      break;
-    case 4: case 5:
-      CheckRealText(text, value, separator);
-      break;
+    case 2:
+    case 3:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+    case 20: CheckIntegerText(text, value); break;
+    case 4:
+    case 5: CheckRealText(text, value, separator); break;
     case 11:
       if (text != u"True" && text != u"False") std::abort();
       break;
@@ -188,12 +203,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 103:
       if (text != u"<16-bit character>") std::abort();
       break;
-    case 8: case 21:
+    case 8:
+    case 21:
       // The text rule: a single value's text unchanged.
       if (!value.is_array && text != wmi::VariantToText(value)) std::abort();
       if (value.is_array && value.elements.empty() && !text.empty()) std::abort();
       break;
-    case 101: case 102:
+    case 101:
+    case 102:
       if (text != wmi::VariantToText(value)) std::abort();
       break;
     default:

@@ -25,15 +25,29 @@ using fakes::Fault;
 using syscode::Text;
 using wmi::Variant;
 
-const char* const kCalls[] = {
-    "GetActiveObject",         "CoCreateInstance",         "Locator.QueryInterface",
-    "Locator.ConnectServer",   "Services.QueryInterface",  "Services.ExecQuery",
-    "Services.InstancesOf",    "ObjectSet.QueryInterface", "ObjectSet.Count",
-    "ObjectSet._NewEnum",      "ObjectEnum.QueryInterface", "ObjectEnum.Next",
-    "Object.QueryInterface",   "Object.Properties_",       "PropertySet.QueryInterface",
-    "PropertySet.Count",       "PropertySet._NewEnum",     "PropertyEnum.QueryInterface",
-    "PropertyEnum.Next",       "Property.QueryInterface",  "Property.Value",
-    "Property.CIMType",        "Property.Name"};
+const char* const kCalls[] = {"GetActiveObject",
+                              "CoCreateInstance",
+                              "Locator.QueryInterface",
+                              "Locator.ConnectServer",
+                              "Services.QueryInterface",
+                              "Services.ExecQuery",
+                              "Services.InstancesOf",
+                              "ObjectSet.QueryInterface",
+                              "ObjectSet.Count",
+                              "ObjectSet._NewEnum",
+                              "ObjectEnum.QueryInterface",
+                              "ObjectEnum.Next",
+                              "Object.QueryInterface",
+                              "Object.Properties_",
+                              "PropertySet.QueryInterface",
+                              "PropertySet.Count",
+                              "PropertySet._NewEnum",
+                              "PropertyEnum.QueryInterface",
+                              "PropertyEnum.Next",
+                              "Property.QueryInterface",
+                              "Property.Value",
+                              "Property.CIMType",
+                              "Property.Name"};
 
 // A count the platform reports in place of the true one: absent, or a
 // small number that may be negative or larger than the truth.
@@ -57,8 +71,7 @@ FakeProperty TakeProperty(FuzzedDataProvider& in, World& world) {
   p.name = fuzzing::TakeText(in, 6);
   if (in.ConsumeBool()) {
     p.cim_type = wmi::cim::kString;
-    p.value = in.ConsumeIntegralInRange<int>(0, 5) == 0 ? Variant::Null()
-                                                        : Variant::String(fuzzing::TakeText(in, 12));
+    p.value = in.ConsumeIntegralInRange<int>(0, 5) == 0 ? Variant::Null() : Variant::String(fuzzing::TakeText(in, 12));
   } else {
     world.behaves = false;
     p.cim_type = fuzzing::TakeCimType(in);
@@ -139,7 +152,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       if (!table[0].empty() && table[0][0] != u"Instance") std::abort();
       for (size_t r = 1; r < table.size(); ++r) {
-        if (!table[r].empty() && !table[r][0].empty() && table[r][0] != syscode::DecimalText(static_cast<long long>(r))) std::abort();
+        if (!table[r].empty() && !table[r][0].empty() && table[r][0] != syscode::DecimalText(static_cast<long long>(r)))
+          std::abort();
       }
     }
 

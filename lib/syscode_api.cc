@@ -210,18 +210,12 @@ int syscode_code_from_values(const char* const values[SYSCODE_SOURCE_COUNT], cha
 
 const char* syscode_error_text(int result) {
   switch (result) {
-    case SYSCODE_ERROR_ARGUMENT:
-      return "a required pointer is NULL";
-    case SYSCODE_ERROR_BUFFER_TOO_SMALL:
-      return "the buffer is too small for the code";
-    case SYSCODE_ERROR_VALUES:
-      return "the values are not those of one press";
-    case SYSCODE_ERROR_HARDWARE:
-      return "the hardware could not be queried";
-    case SYSCODE_ERROR_INTERNAL:
-      return "internal failure";
-    default:
-      return result >= 0 ? "ok" : "unknown error";
+    case SYSCODE_ERROR_ARGUMENT: return "a required pointer is NULL";
+    case SYSCODE_ERROR_BUFFER_TOO_SMALL: return "the buffer is too small for the code";
+    case SYSCODE_ERROR_VALUES: return "the values are not those of one press";
+    case SYSCODE_ERROR_HARDWARE: return "the hardware could not be queried";
+    case SYSCODE_ERROR_INTERNAL: return "internal failure";
+    default: return result >= 0 ? "ok" : "unknown error";
   }
 }
 

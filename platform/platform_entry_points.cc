@@ -12,8 +12,8 @@ Text WmiPropertyText(ISWbemProperty& property) { return WmiPropertyText(property
 std::int32_t QueryWmiTable(const Text& server, const Text& name_space, const Text& user, const Text& password,
                            const Text& class_or_query, T2DimStrArray& table, std::int32_t& instance_count,
                            Text& error_text) {
-  return QueryWmiTable(PlatformComRuntime(), server, name_space, user, password, class_or_query, table,
-                       instance_count, error_text);
+  return QueryWmiTable(PlatformComRuntime(), server, name_space, user, password, class_or_query, table, instance_count,
+                       error_text);
 }
 
 }  // namespace wmi

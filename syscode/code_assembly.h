@@ -20,9 +20,9 @@ namespace syscode {
 
 // What one press did with each source (for explaining a code).
 struct SourceTrace {
-  bool read = false;          // the reader ran (and its line was logged)
-  Text raw;                   // the raw value it returned
-  std::optional<Text> part;   // the 7 characters it gave, if any
+  bool read = false;         // the reader ran (and its line was logged)
+  Text raw;                  // the raw value it returned
+  std::optional<Text> part;  // the 7 characters it gave, if any
 };
 
 struct PressTrace {

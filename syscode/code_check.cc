@@ -83,8 +83,8 @@ Text LengthTypo(const Text& typed, const Text& code) {
   const Text& shorter = missing ? typed : code;
   for (std::size_t i = 0; i < longer.size(); ++i) {
     if (longer.substr(0, i) + longer.substr(i + 1) == shorter) {
-      return (missing ? u"one character missing: " : u"one character too many: ") + Char(longer[i]) +
-             u" at position " + Number(static_cast<long long>(i + 1));
+      return (missing ? u"one character missing: " : u"one character too many: ") + Char(longer[i]) + u" at position " +
+             Number(static_cast<long long>(i + 1));
     }
   }
   return Text();
@@ -100,9 +100,8 @@ bool LaterPressMask(int typed_mask, std::uint8_t press_mask) {
 Text MaskStory(int typed_mask, const CheckCandidate& c) {
   const auto extra = static_cast<std::uint8_t>(typed_mask & ~c.mask);
   Text story = u"mask digits of a later press in the same window: the typed mask " +
-               MaskText(static_cast<std::uint8_t>(typed_mask)) + u" holds this press's " + MaskText(c.mask) +
-               u" and " + MaskText(extra) + u" (" + SourceNames(extra) +
-               u") from earlier presses since the window was opened";
+               MaskText(static_cast<std::uint8_t>(typed_mask)) + u" holds this press's " + MaskText(c.mask) + u" and " +
+               MaskText(extra) + u" (" + SourceNames(extra) + u") from earlier presses since the window was opened";
   if (c.file) {
     if ((c.earlier_mask & extra) == extra) {
       story += u"; earlier presses in this log set these bits";
@@ -196,8 +195,7 @@ CheckResult CheckCode(TextView typed, const std::vector<CheckCandidate>& candida
   return result;
 }
 
-CheckCandidate CandidateOfPress(const RecordedPress& press, const std::optional<Text>& file,
-                                std::uint8_t* earlier) {
+CheckCandidate CandidateOfPress(const RecordedPress& press, const std::optional<Text>& file, std::uint8_t* earlier) {
   const ReplayResult replay = ReplayPress(press.values);
   CheckCandidate candidate{replay.code, replay.mask, file, press.first_line, press.last_line, *earlier};
   *earlier |= replay.mask;
@@ -214,23 +212,18 @@ std::vector<CheckCandidate> CandidatesOfLog(const DecodedLog& log, const std::op
 DecodedLog CandidatesOfLogBytes(std::string_view bytes, const std::optional<Text>& file,
                                 std::vector<CheckCandidate>* candidates) {
   std::uint8_t earlier = 0;
-  return ReadDiagnosticLog(bytes, [&](RecordedPress& press) {
-    candidates->push_back(CandidateOfPress(press, file, &earlier));
-  });
+  return ReadDiagnosticLog(
+      bytes, [&](RecordedPress& press) { candidates->push_back(CandidateOfPress(press, file, &earlier)); });
 }
 
 namespace {
 
 const char* VerdictName(CheckVerdict verdict) {
   switch (verdict) {
-    case CheckVerdict::kMatch:
-      return "match";
-    case CheckVerdict::kMaskOnly:
-      return "mask_only";
-    case CheckVerdict::kTypingError:
-      return "typing_error";
-    case CheckVerdict::kDifferent:
-      break;
+    case CheckVerdict::kMatch: return "match";
+    case CheckVerdict::kMaskOnly: return "mask_only";
+    case CheckVerdict::kTypingError: return "typing_error";
+    case CheckVerdict::kDifferent: break;
   }
   return "different";
 }
@@ -258,12 +251,9 @@ Json CheckJson(const CheckResult& result, const std::vector<CheckCandidate>& can
                     {"differences", std::move(differences)},
                     {"explanation", ToUtf8(check.explanation)}});
   }
-  return {{"schema", kJsonSchema},
-          {"typed", ToUtf8(result.typed)},
-          {"code", ToUtf8(result.code)},
-          {"against", against_log ? "log" : "machine"},
-          {"match", result.match},
-          {"candidates", std::move(list)}};
+  return {{"schema", kJsonSchema},       {"typed", ToUtf8(result.typed)},
+          {"code", ToUtf8(result.code)}, {"against", against_log ? "log" : "machine"},
+          {"match", result.match},       {"candidates", std::move(list)}};
 }
 
 std::string DecodeLogJson(std::string_view bytes) {

@@ -19,9 +19,9 @@ namespace syscode {
 // A code the typed one is compared with.
 struct CheckCandidate {
   Text code;
-  std::uint8_t mask = 0;         // the press's own source mask
-  std::optional<Text> file;      // the log it comes from, when known
-  int first_line = 0;            // its lines in that log; 0 for this machine
+  std::uint8_t mask = 0;     // the press's own source mask
+  std::optional<Text> file;  // the log it comes from, when known
+  int first_line = 0;        // its lines in that log; 0 for this machine
   int last_line = 0;
   std::uint8_t earlier_mask = 0;  // the bits of the presses before it in the same log
 };
@@ -47,8 +47,8 @@ struct CandidateCheck {
 };
 
 struct CheckResult {
-  Text typed;       // as given
-  Text code;        // without dashes and blanks, upper case
+  Text typed;  // as given
+  Text code;   // without dashes and blanks, upper case
   bool match = false;
   std::vector<CandidateCheck> checks;  // one per candidate, in order
 };
@@ -67,8 +67,7 @@ std::vector<CheckCandidate> CandidatesOfLog(const DecodedLog& log, const std::op
 
 // One press as a candidate; `earlier` holds the bits of the log's presses
 // before it and receives this press's bits too.
-CheckCandidate CandidateOfPress(const RecordedPress& press, const std::optional<Text>& file,
-                                std::uint8_t* earlier);
+CheckCandidate CandidateOfPress(const RecordedPress& press, const std::optional<Text>& file, std::uint8_t* earlier);
 
 // The candidates of a log's bytes, decoded press by press (nothing of the
 // presses kept but the candidates). Returns the decoded log without presses.

@@ -45,29 +45,27 @@ class IndexedHardwareSources : public HardwareSources {
 };
 
 struct SourceInfo {
-  const char16_t* name;       // CpuId, BiosVersion, ...
-  const char16_t* label;      // the log label, ending in a blank
-  const char16_t* wmi_class;  // the WMI class its reader enumerates
-  const char16_t* property;   // the property its reader picks
-  bool null_word_test;        // whether "NULL"/"null"/"Null" become empty text
-  std::uint8_t bit;           // its bit in the source mask
+  const char16_t* name;             // CpuId, BiosVersion, ...
+  const char16_t* label;            // the log label, ending in a blank
+  const char16_t* wmi_class;        // the WMI class its reader enumerates
+  const char16_t* property;         // the property its reader picks
+  bool null_word_test;              // whether "NULL"/"null"/"Null" become empty text
+  std::uint8_t bit;                 // its bit in the source mask
   Text (HardwareSources::*read)();  // the operation that reads it
 };
 
 inline constexpr int kSourceCount = 7;
 
 inline constexpr std::array<SourceInfo, kSourceCount> kSources = {{
-    {u"CpuId", u"CpuId = ", u"Win32_Processor", u"ProcessorId", true, 0x01,
-     &HardwareSources::ReadCpuId},
-    {u"BiosVersion", u"BiosVersion = ", u"Win32_BIOS", u"Version", true, 0x02,
-     &HardwareSources::ReadBiosVersion},
-    {u"BaseBordSerialNumber", u"BaseBordSerialNumber = ", u"Win32_BaseBoard", u"SerialNumber", false,
-     0x08, &HardwareSources::ReadBaseBoardSerial},
-    {u"HardDiskSerialNumber", u"HardDiskSerialNumber = ", u"Win32_PhysicalMedia", u"SerialNumber", true,
-     0x10, &HardwareSources::ReadHardDiskSerial},
+    {u"CpuId", u"CpuId = ", u"Win32_Processor", u"ProcessorId", true, 0x01, &HardwareSources::ReadCpuId},
+    {u"BiosVersion", u"BiosVersion = ", u"Win32_BIOS", u"Version", true, 0x02, &HardwareSources::ReadBiosVersion},
+    {u"BaseBordSerialNumber", u"BaseBordSerialNumber = ", u"Win32_BaseBoard", u"SerialNumber", false, 0x08,
+     &HardwareSources::ReadBaseBoardSerial},
+    {u"HardDiskSerialNumber", u"HardDiskSerialNumber = ", u"Win32_PhysicalMedia", u"SerialNumber", true, 0x10,
+     &HardwareSources::ReadHardDiskSerial},
     {u"BiosName", u"BiosName = ", u"Win32_BIOS", u"Name", true, 0x20, &HardwareSources::ReadBiosName},
-    {u"BaseBordManufacturer", u"BaseBordManufacturer = ", u"Win32_BaseBoard", u"Manufacturer", false,
-     0x40, &HardwareSources::ReadBaseBoardManufacturer},
+    {u"BaseBordManufacturer", u"BaseBordManufacturer = ", u"Win32_BaseBoard", u"Manufacturer", false, 0x40,
+     &HardwareSources::ReadBaseBoardManufacturer},
     {u"DiskDriveSignature", u"DiskDriveSignature = ", u"Win32_DiskDrive", u"Signature", true, 0x80,
      &HardwareSources::ReadDiskDriveSignature},
 }};

@@ -101,12 +101,16 @@ Text ConvertedLineEnds(std::string_view bytes) {
     const std::size_t lf = bytes.find('\n');
     const std::size_t cr = bytes.find('\r');
     if (lf != std::string_view::npos && (cr == std::string_view::npos || lf < cr) && IsLogLine(bytes.substr(0, lf))) {
-      return Text(u"not a diagnostic log: its lines end with LF, not CR LF (the file was converted, e.g. by a "
-                  u"mail or version-control program)") + kAsk;
+      return Text(
+                 u"not a diagnostic log: its lines end with LF, not CR LF (the file was converted, e.g. by a "
+                 u"mail or version-control program)") +
+             kAsk;
     }
     if (cr != std::string_view::npos && IsLogLine(bytes.substr(0, cr))) {
-      return Text(u"not a diagnostic log: its lines end with CR only, not CR LF (the file was converted to "
-                  u"old Mac line ends)") + kAsk;
+      return Text(
+                 u"not a diagnostic log: its lines end with CR only, not CR LF (the file was converted to "
+                 u"old Mac line ends)") +
+             kAsk;
     }
     return Text();
   }
@@ -115,8 +119,10 @@ Text ConvertedLineEnds(std::string_view bytes) {
   for (std::size_t at = crlf; at != std::string_view::npos; at = bytes.find(kLineEnd, at + 1)) {
     if (at == 0 || bytes[at - 1] != '\r') return Text();
   }
-  return Text(u"not a diagnostic log: its lines end with CR CR LF, not CR LF (the line ends were converted "
-              u"twice)") + kAsk;
+  return Text(
+             u"not a diagnostic log: its lines end with CR CR LF, not CR LF (the line ends were converted "
+             u"twice)") +
+         kAsk;
 }
 
 // UTF-16 with a byte-order mark, or without one when the first characters
@@ -156,8 +162,8 @@ std::string Utf16ToUtf8(std::string_view bytes, LogEncoding encoding) {
 struct OpenPress {
   int first_line = 0;
   int last_line = 0;
-  int count = 0;     // sources recorded, always a prefix of the source order
-  int expects = 0;   // the source read next, or kSourceCount for the separator
+  int count = 0;            // sources recorded, always a prefix of the source order
+  int expects = 0;          // the source read next, or kSourceCount for the separator
   int next_press_line = 0;  // where a later press started while this one was open
   RecordedValues values;
   std::array<int, kSourceCount> lines{};
@@ -225,8 +231,9 @@ class Decoder {
       const Text rest = text.substr(inner);
       const int inner_source = MatchLabel(rest, &found);
       Problem(number, number, number,
-              Quoted(LabelOf(inner_source)) + u" inside a line: a line written only in part (a full disk?) "
-              u"ran on into the next line; the text from the inner label on is read as a line of its own");
+              Quoted(LabelOf(inner_source)) +
+                  u" inside a line: a line written only in part (a full disk?) "
+                  u"ran on into the next line; the text from the inner label on is read as a line of its own");
       last_fed_.reset();
       return TakeLabel(number, inner_source, std::move(found));
     }
@@ -326,10 +333,9 @@ class Decoder {
   }
 
   void CloseIncomplete(Press press) {
-    Text reason = press->next_press_line != 0
-                      ? u"cut short: a new press starts at line " + Number(press->next_press_line) +
-                            u" without a separator line"
-                      : Text(u"no separator line before the end of the file");
+    Text reason = press->next_press_line != 0 ? u"cut short: a new press starts at line " +
+                                                    Number(press->next_press_line) + u" without a separator line"
+                                              : Text(u"no separator line before the end of the file");
     if (result_.incomplete.size() < kMaxReportedStretches) {
       result_.incomplete.push_back({press->first_line, press->last_line, std::move(reason)});
     } else {
@@ -357,16 +363,14 @@ class Decoder {
 
   const PressSink* sink_;
   DecodedLog result_;
-  std::list<OpenPress> open_;          // oldest first
-  std::optional<Press> last_fed_;      // the press the last line went to
+  std::list<OpenPress> open_;      // oldest first
+  std::optional<Press> last_fed_;  // the press the last line went to
 };
 
 }  // namespace
 
 LogFormatError::LogFormatError(int line, const Text& reason)
-    : Exception(u"line " + DecimalText(static_cast<long long>(line)) + u": " + reason),
-      line_(line),
-      reason_(reason) {}
+    : Exception(u"line " + DecimalText(static_cast<long long>(line)) + u": " + reason), line_(line), reason_(reason) {}
 
 DecodedLog ReadDiagnosticLog(std::string_view bytes) { return Decoder(nullptr).Run(bytes); }
 
@@ -386,12 +390,9 @@ DecodedLog DecodeDiagnosticLog(std::string_view bytes) {
 
 Text EncodingName(LogEncoding encoding) {
   switch (encoding) {
-    case LogEncoding::kUtf16Le:
-      return u"UTF-16 (little-endian)";
-    case LogEncoding::kUtf16Be:
-      return u"UTF-16 (big-endian)";
-    case LogEncoding::kAnsi:
-      break;
+    case LogEncoding::kUtf16Le: return u"UTF-16 (little-endian)";
+    case LogEncoding::kUtf16Be: return u"UTF-16 (big-endian)";
+    case LogEncoding::kAnsi: break;
   }
   return u"ANSI";
 }
@@ -421,12 +422,10 @@ ReplayResult ReplayPress(const RecordedValues& values) {
 Text ReplayProblem(const ReplayResult& result) {
   switch (result.status) {
     case ReplayResult::Status::kMissingSource:
-      return u"the press ends before the " + Quoted(LabelOf(result.source)) +
-             u" line, which the derivation reads next";
+      return u"the press ends before the " + Quoted(LabelOf(result.source)) + u" line, which the derivation reads next";
     case ReplayResult::Status::kUnreadSources:
       return Quoted(LabelOf(result.source)) + u" line after three parts were in hand";
-    case ReplayResult::Status::kOk:
-      break;
+    case ReplayResult::Status::kOk: break;
   }
   return Text();
 }

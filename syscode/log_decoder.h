@@ -111,7 +111,7 @@ struct DecodedLog {
   std::size_t press_count = 0;              // complete presses found, streamed or kept
   std::vector<IncompletePress> incomplete;  // by first line
   std::vector<LogProblem> problems;         // by line
-  std::size_t unreported = 0;  // incomplete presses and problems beyond kMaxReportedStretches
+  std::size_t unreported = 0;               // incomplete presses and problems beyond kMaxReportedStretches
 };
 
 // The log cannot be read as a diagnostic log. Message: "line N: reason".
@@ -157,10 +157,10 @@ struct ReplayResult {
     kUnreadSources,  // it stopped before reading `source`, which was recorded
   };
   Status status = Status::kOk;
-  int source = -1;          // the source index the status names
-  Text code;                // the code (kOk only)
-  std::uint8_t mask = 0;    // ExistItem after the press (kOk only)
-  PressTrace trace;         // what the press did with each source (kOk only)
+  int source = -1;        // the source index the status names
+  Text code;              // the code (kOk only)
+  std::uint8_t mask = 0;  // ExistItem after the press (kOk only)
+  PressTrace trace;       // what the press did with each source (kOk only)
 };
 
 // Replays one press. Never throws for inconsistent values; they give a

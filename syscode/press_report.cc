@@ -18,12 +18,9 @@ bool Used(const PressFacts& press, int source) {
 
 const char* EncodingKey(LogEncoding encoding) {
   switch (encoding) {
-    case LogEncoding::kUtf16Le:
-      return "UTF-16LE";
-    case LogEncoding::kUtf16Be:
-      return "UTF-16BE";
-    case LogEncoding::kAnsi:
-      break;
+    case LogEncoding::kUtf16Le: return "UTF-16LE";
+    case LogEncoding::kUtf16Be: return "UTF-16BE";
+    case LogEncoding::kAnsi: break;
   }
   return "ANSI";
 }
@@ -72,24 +69,15 @@ SourceExplanation ExplainSource(const PressFacts& press, int source) {
 
 const char* OutcomeName(SourceOutcome outcome) {
   switch (outcome) {
-    case SourceOutcome::kUsed:
-      return "used";
-    case SourceOutcome::kNotUsed:
-      return "not_used";
-    case SourceOutcome::kNotRead:
-      return "not_read";
-    case SourceOutcome::kQueryFailed:
-      return "query_failed";
-    case SourceOutcome::kNoInstance:
-      return "no_instance";
-    case SourceOutcome::kNoProperty:
-      return "no_property";
-    case SourceOutcome::kNull:
-      return "null";
-    case SourceOutcome::kEmpty:
-      return "empty";
-    case SourceOutcome::kTooShort:
-      break;
+    case SourceOutcome::kUsed: return "used";
+    case SourceOutcome::kNotUsed: return "not_used";
+    case SourceOutcome::kNotRead: return "not_read";
+    case SourceOutcome::kQueryFailed: return "query_failed";
+    case SourceOutcome::kNoInstance: return "no_instance";
+    case SourceOutcome::kNoProperty: return "no_property";
+    case SourceOutcome::kNull: return "null";
+    case SourceOutcome::kEmpty: return "empty";
+    case SourceOutcome::kTooShort: break;
   }
   return "too_short";
 }

@@ -33,8 +33,8 @@ Text WmiHardwareSources::Read(const SourceInfo& source) {
 Text WmiHardwareSources::Query(const SourceInfo& source, ReaderDetail& detail) {
   Text result;
   wmi::T2DimStrArray table;
-  const std::int32_t n = wmi::QueryWmiTable(runtime_, u".", u"root\\CIMV2", Text(), Text(), source.wmi_class,
-                                            table, detail.instance_count, detail.error_text);
+  const std::int32_t n = wmi::QueryWmiTable(runtime_, u".", u"root\\CIMV2", Text(), Text(), source.wmi_class, table,
+                                            detail.instance_count, detail.error_text);
   detail.result = n;
   if (n <= 0 || table.empty()) return result;
   const std::vector<Text>& header = table[0];

@@ -11,8 +11,8 @@ EOleException::EOleException(Text message, HRESULT error_code)
 EIntfCastError::EIntfCastError() : syscode::Exception(u"Interface not supported") {}
 
 EAssertionFailed::EAssertionFailed(const Text& message, const Text& unit, int line)
-    : syscode::Exception(message + u" (" + unit + u", line " +
-                         syscode::DecimalText(static_cast<long long>(line)) + u")") {}
+    : syscode::Exception(message + u" (" + unit + u", line " + syscode::DecimalText(static_cast<long long>(line)) +
+                         u")") {}
 
 Text OleErrorCodeText(HRESULT hr) {
   char buffer[32];
@@ -30,8 +30,6 @@ Text OleCallErrorText(ComRuntime& runtime, HRESULT hr) {
   return message.empty() ? OleSystemErrorText(runtime, hr) : message;
 }
 
-void RaiseOleError(ComRuntime& runtime, HRESULT hr) {
-  throw EOleException(OleCallErrorText(runtime, hr), hr);
-}
+void RaiseOleError(ComRuntime& runtime, HRESULT hr) { throw EOleException(OleCallErrorText(runtime, hr), hr); }
 
 }  // namespace wmi

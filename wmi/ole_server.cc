@@ -46,11 +46,10 @@ std::shared_ptr<IUnknownObject> TOleServer::GetServer() {
   std::shared_ptr<IUnknownObject> server;
   if (Succeeded(runtime_.GetActiveObject(FServerData->ClassID, &server))) return server;
   server.reset();
-  const HRESULT hr = runtime_.CoCreateInstance(
-      FServerData->ClassID, kCLSCTX_INPROC_SERVER | kCLSCTX_LOCAL_SERVER, kIID_IUnknown, &server);
+  const HRESULT hr = runtime_.CoCreateInstance(FServerData->ClassID, kCLSCTX_INPROC_SERVER | kCLSCTX_LOCAL_SERVER,
+                                               kIID_IUnknown, &server);
   if (Failed(hr)) {
-    throw EOleException(OleSystemErrorText(runtime_, hr) + u", ClassID: " + GuidText(FServerData->ClassID),
-                        hr);
+    throw EOleException(OleSystemErrorText(runtime_, hr) + u", ClassID: " + GuidText(FServerData->ClassID), hr);
   }
   return server;
 }

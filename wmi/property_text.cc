@@ -11,9 +11,7 @@
 namespace wmi {
 namespace {
 
-Text IntegerElementText(const Variant& v) {
-  return syscode::DecimalText(static_cast<long long>(VariantToInt64(v)));
-}
+Text IntegerElementText(const Variant& v) { return syscode::DecimalText(static_cast<long long>(VariantToInt64(v))); }
 
 // A single value through `convert`; an array element by element, joined
 // with "|" (an empty array gives empty text).
@@ -37,27 +35,20 @@ Text TextByType(std::int32_t cim_type, const Variant& value, LazyDecimalSeparato
     case cim::kUint16:
     case cim::kSint32:
     case cim::kUint32:
-    case cim::kSint64:
-      return JoinedText(value, IntegerElementText);
+    case cim::kSint64: return JoinedText(value, IntegerElementText);
     case cim::kString:
-    case cim::kUint64:
-      return JoinedText(value, VariantToText);
+    case cim::kUint64: return JoinedText(value, VariantToText);
     case cim::kReal32:
     case cim::kReal64: {
       const double number = VariantToDouble(value);
       return RealText(number, decimal_separator.Get());
     }
-    case cim::kBoolean:
-      return VariantToBool(value) ? u"True" : u"False";
+    case cim::kBoolean: return VariantToBool(value) ? u"True" : u"False";
     case cim::kDatetime:
-    case cim::kReference:
-      return VariantToText(value);
-    case cim::kObject:
-      return u"<CIM Object>";
-    case cim::kChar16:
-      return u"<16-bit character>";
-    default:
-      return Text();
+    case cim::kReference: return VariantToText(value);
+    case cim::kObject: return u"<CIM Object>";
+    case cim::kChar16: return u"<16-bit character>";
+    default: return Text();
   }
 }
 

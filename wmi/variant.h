@@ -40,10 +40,10 @@ const char16_t* VarTypeName(VarType type);
 struct Variant {
   VarType type = VarType::kEmpty;  // for an array: the element kind
   bool is_array = false;
-  std::int64_t i = 0;    // the signed integer kinds and bool (true = -1)
-  std::uint64_t u = 0;   // the unsigned integer kinds
-  double r = 0;          // real32 (stored widened, exactly) and real64
-  Text s;                // text
+  std::int64_t i = 0;   // the signed integer kinds and bool (true = -1)
+  std::uint64_t u = 0;  // the unsigned integer kinds
+  double r = 0;         // real32 (stored widened, exactly) and real64
+  Text s;               // text
   std::shared_ptr<IUnknownObject> object;
   std::vector<Variant> elements;  // array elements (scalars)
 

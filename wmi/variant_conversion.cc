@@ -30,8 +30,8 @@ Text SourceTypeText(const Variant& v) {
 }
 
 [[noreturn]] void RaiseOverflow(const Variant& v, VarType target) {
-  throw syscode::Exception(u"Overflow while converting variant of type (" + SourceTypeText(v) +
-                           u") into type (" + VarTypeName(target) + u")");
+  throw syscode::Exception(u"Overflow while converting variant of type (" + SourceTypeText(v) + u") into type (" +
+                           VarTypeName(target) + u")");
 }
 
 bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
@@ -134,13 +134,12 @@ std::optional<double> DecimalToDouble(const DecimalNumber& number) {
 }
 
 bool IsSignedKind(VarType type) {
-  return type == VarType::kInt8 || type == VarType::kInt16 || type == VarType::kInt32 ||
-         type == VarType::kInt64 || type == VarType::kBool;
+  return type == VarType::kInt8 || type == VarType::kInt16 || type == VarType::kInt32 || type == VarType::kInt64 ||
+         type == VarType::kBool;
 }
 
 bool IsUnsignedKind(VarType type) {
-  return type == VarType::kUInt8 || type == VarType::kUInt16 || type == VarType::kUInt32 ||
-         type == VarType::kUInt64;
+  return type == VarType::kUInt8 || type == VarType::kUInt16 || type == VarType::kUInt32 || type == VarType::kUInt64;
 }
 
 bool IsRealKind(VarType type) { return type == VarType::kReal32 || type == VarType::kReal64; }
@@ -149,8 +148,7 @@ bool IsRealKind(VarType type) { return type == VarType::kReal32 || type == VarTy
 // automation writes them, and the user's decimal separator.
 Text RealAsText(double value, int precision) {
   char buffer[64];
-  auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
+  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
   if (error != std::errc()) return Text();
   Text out;
   const Text separator = syscode::UserDecimalSeparator();
@@ -233,29 +231,21 @@ bool VariantToBool(const Variant& v) {
 Text VariantToText(const Variant& v) {
   if (v.is_array) RaiseCannotConvert(v, VarType::kText);
   switch (v.type) {
-    case VarType::kEmpty:
-      return Text();
-    case VarType::kText:
-      return v.s;
-    case VarType::kBool:
-      return v.i != 0 ? u"True" : u"False";
+    case VarType::kEmpty: return Text();
+    case VarType::kText: return v.s;
+    case VarType::kBool: return v.i != 0 ? u"True" : u"False";
     case VarType::kInt8:
     case VarType::kInt16:
     case VarType::kInt32:
-    case VarType::kInt64:
-      return syscode::DecimalText(static_cast<long long>(v.i));
+    case VarType::kInt64: return syscode::DecimalText(static_cast<long long>(v.i));
     case VarType::kUInt8:
     case VarType::kUInt16:
     case VarType::kUInt32:
-    case VarType::kUInt64:
-      return syscode::DecimalText(static_cast<unsigned long long>(v.u));
-    case VarType::kReal32:
-      return RealAsText(v.r, 7);
-    case VarType::kReal64:
-      return RealAsText(v.r, 15);
+    case VarType::kUInt64: return syscode::DecimalText(static_cast<unsigned long long>(v.u));
+    case VarType::kReal32: return RealAsText(v.r, 7);
+    case VarType::kReal64: return RealAsText(v.r, 15);
     case VarType::kNull:
-    case VarType::kObject:
-      break;
+    case VarType::kObject: break;
   }
   RaiseCannotConvert(v, VarType::kText);
 }

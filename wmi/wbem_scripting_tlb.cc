@@ -51,9 +51,8 @@ std::shared_ptr<ISWbemServices> TSWbemLocator::ConnectServer(
     const Text& strLocale, const Text& strAuthority, std::int32_t iSecurityFlags,
     const std::shared_ptr<IUnknownObject>& objWbemNamedValueSet) {
   std::shared_ptr<ISWbemServices> services;
-  OleCheck(Runtime(),
-           DefaultInterface()->ConnectServer(strServer, strNamespace, strUser, strPassword, strLocale,
-                                             strAuthority, iSecurityFlags, objWbemNamedValueSet, &services));
+  OleCheck(Runtime(), DefaultInterface()->ConnectServer(strServer, strNamespace, strUser, strPassword, strLocale,
+                                                        strAuthority, iSecurityFlags, objWbemNamedValueSet, &services));
   if (!services) RaiseOleError(Runtime(), kE_POINTER);
   return services;
 }

@@ -35,10 +35,9 @@ class TSWbemLocator : public TOleServer {
   // ISWbemLocator.ConnectServer of DefaultInterface with the eight arguments
   // unchanged (empty text stands for a null BSTR). Returns the services
   // object; raises EOleException when the call fails (or gives no object).
-  std::shared_ptr<ISWbemServices> ConnectServer(const Text& strServer, const Text& strNamespace,
-                                                const Text& strUser, const Text& strPassword,
-                                                const Text& strLocale, const Text& strAuthority,
-                                                std::int32_t iSecurityFlags,
+  std::shared_ptr<ISWbemServices> ConnectServer(const Text& strServer, const Text& strNamespace, const Text& strUser,
+                                                const Text& strPassword, const Text& strLocale,
+                                                const Text& strAuthority, std::int32_t iSecurityFlags,
                                                 const std::shared_ptr<IUnknownObject>& objWbemNamedValueSet);
 
   // The Security_ of DefaultInterface. Raises what DefaultInterface raises,

@@ -16,8 +16,7 @@ namespace {
 template <typename T>
 std::shared_ptr<T> ItemAs(const Variant& item) {
   if (item.is_array || item.type != VarType::kObject) {
-    const Text source =
-        item.is_array ? u"Array " + Text(VarTypeName(item.type)) : Text(VarTypeName(item.type));
+    const Text source = item.is_array ? u"Array " + Text(VarTypeName(item.type)) : Text(VarTypeName(item.type));
     throw syscode::Exception(u"Could not convert variant of type (" + source + u") into type (" +
                              VarTypeName(VarType::kObject) + u")");
   }
@@ -71,8 +70,8 @@ class TableWriter {
 };
 
 // Walks one instance into row `row`; returns its property count.
-std::int32_t WalkInstance(ComRuntime& runtime, ISWbemObject& instance, std::int64_t row,
-                          std::int32_t instance_count, TableWriter& table, LazyDecimalSeparator& separator) {
+std::int32_t WalkInstance(ComRuntime& runtime, ISWbemObject& instance, std::int64_t row, std::int32_t instance_count,
+                          TableWriter& table, LazyDecimalSeparator& separator) {
   std::shared_ptr<ISWbemPropertySet> properties;
   OleCheck(runtime, instance.Properties(&properties));
   if (!properties) RaiseOleError(runtime, kE_POINTER);
@@ -100,19 +99,17 @@ std::int32_t WalkInstance(ComRuntime& runtime, ISWbemObject& instance, std::int6
 }
 
 // Steps after the locator exists; every failure escapes to the caller.
-std::int32_t RunRequest(ComRuntime& runtime, TSWbemLocator& locator, const Text& server,
-                        const Text& name_space, const Text& user, const Text& password,
-                        const Text& class_or_query, TableWriter& table, std::int32_t& instance_count) {
+std::int32_t RunRequest(ComRuntime& runtime, TSWbemLocator& locator, const Text& server, const Text& name_space,
+                        const Text& user, const Text& password, const Text& class_or_query, TableWriter& table,
+                        std::int32_t& instance_count) {
   std::shared_ptr<ISWbemServices> services =
       locator.ConnectServer(server, name_space, user, password, Text(), Text(), 0, nullptr);
   std::shared_ptr<ISWbemObjectSet> objects;
   if (class_or_query.starts_with(u"SELECT")) {
-    OleCheck(runtime,
-             services->ExecQuery(class_or_query, u"WQL", kWbemFlagReturnImmediately, nullptr, &objects));
+    OleCheck(runtime, services->ExecQuery(class_or_query, u"WQL", kWbemFlagReturnImmediately, nullptr, &objects));
   } else {
-    OleCheck(runtime,
-             services->InstancesOf(class_or_query, kWbemFlagReturnImmediately | kWbemQueryFlagShallow,
-                                   nullptr, &objects));
+    OleCheck(runtime, services->InstancesOf(class_or_query, kWbemFlagReturnImmediately | kWbemQueryFlagShallow, nullptr,
+                                            &objects));
   }
   if (!objects) RaiseOleError(runtime, kE_POINTER);
   std::int32_t count = 0;
@@ -145,8 +142,7 @@ std::int32_t QueryWmiTable(ComRuntime& runtime, const Text& server, const Text& 
   TableWriter writer(table);
   std::int32_t result = 0;
   try {
-    result = RunRequest(runtime, *locator, server, name_space, user, password, class_or_query, writer,
-                        instance_count);
+    result = RunRequest(runtime, *locator, server, name_space, user, password, class_or_query, writer, instance_count);
   } catch (...) {
     result = -1;
     error_text = ExceptionText(std::current_exception());

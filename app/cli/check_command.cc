@@ -21,14 +21,10 @@ Text Where(const syscode::CheckCandidate& c, bool several) {
 
 int Rank(syscode::CheckVerdict verdict) {
   switch (verdict) {
-    case syscode::CheckVerdict::kMatch:
-      return 0;
-    case syscode::CheckVerdict::kMaskOnly:
-      return 1;
-    case syscode::CheckVerdict::kTypingError:
-      return 2;
-    case syscode::CheckVerdict::kDifferent:
-      break;
+    case syscode::CheckVerdict::kMatch: return 0;
+    case syscode::CheckVerdict::kMaskOnly: return 1;
+    case syscode::CheckVerdict::kTypingError: return 2;
+    case syscode::CheckVerdict::kDifferent: break;
   }
   return 3;
 }
@@ -39,8 +35,7 @@ int RunCheck(const Options& options) {
   Text code;
   Text problem;
   if (!syscode::NormalizeTypedCode(*options.check, &code, &problem)) {
-    ReportError(u"--check " + *options.check + u": " + problem +
-                u"\nTry 'syscode-cli --help' for more information.");
+    ReportError(u"--check " + *options.check + u": " + problem + u"\nTry 'syscode-cli --help' for more information.");
     return kExitUsage;
   }
   std::vector<syscode::CheckCandidate> candidates;
@@ -84,8 +79,8 @@ int RunCheck(const Options& options) {
       for (std::size_t i = 0; i < candidates.size(); ++i) {
         const syscode::CandidateCheck& check = result.checks[i];
         if (Rank(check.verdict) != best) continue;
-        out += u"  " + Where(candidates[i], several) + u" gives " + candidates[i].code + u": " +
-               check.explanation + u"\n";
+        out +=
+            u"  " + Where(candidates[i], several) + u" gives " + candidates[i].code + u": " + check.explanation + u"\n";
       }
     }
     WriteOut(out);

@@ -40,15 +40,11 @@ void NoteOutputError() {
 
 Text ReasonOfErrno(int error) {
   switch (error) {
-    case ENOENT:
-      return u"no such file";
+    case ENOENT: return u"no such file";
     case EACCES:
-    case EPERM:
-      return u"permission denied";
-    case EISDIR:
-      return u"is a folder, not a file";
-    default:
-      return syscode::FromUtf8(std::strerror(error));
+    case EPERM: return u"permission denied";
+    case EISDIR: return u"is a folder, not a file";
+    default: return syscode::FromUtf8(std::strerror(error));
   }
 }
 
@@ -74,9 +70,8 @@ bool Write(DWORD which, std::FILE* stream, const Text& text) {
     }
     DWORD written = 0;
     errno = 0;
-    return crlf.empty() ||
-           (::WriteConsoleW(handle, crlf.data(), static_cast<DWORD>(crlf.size()), &written, nullptr) &&
-            written == crlf.size());
+    return crlf.empty() || (::WriteConsoleW(handle, crlf.data(), static_cast<DWORD>(crlf.size()), &written, nullptr) &&
+                            written == crlf.size());
   }
   return PutBytes(stream, syscode::ToUtf8(text));
 }

@@ -26,18 +26,12 @@ enum OptionId : int {
 };
 
 constexpr struct option kLongOptions[] = {
-    {"help", no_argument, nullptr, kHelp},
-    {"version", no_argument, nullptr, kVersion},
-    {"sources", no_argument, nullptr, kSources},
-    {"json", no_argument, nullptr, kJson},
-    {"strict", no_argument, nullptr, kStrict},
-    {"from-log", optional_argument, nullptr, kFromLog},
-    {"check", required_argument, nullptr, kCheck},
-    {"log", optional_argument, nullptr, kLog},
-    {"query", required_argument, nullptr, kQuery},
-    {"namespace", required_argument, nullptr, kNamespace},
-    {"server", required_argument, nullptr, kServer},
-    {nullptr, 0, nullptr, 0},
+    {"help", no_argument, nullptr, kHelp},           {"version", no_argument, nullptr, kVersion},
+    {"sources", no_argument, nullptr, kSources},     {"json", no_argument, nullptr, kJson},
+    {"strict", no_argument, nullptr, kStrict},       {"from-log", optional_argument, nullptr, kFromLog},
+    {"check", required_argument, nullptr, kCheck},   {"log", optional_argument, nullptr, kLog},
+    {"query", required_argument, nullptr, kQuery},   {"namespace", required_argument, nullptr, kNamespace},
+    {"server", required_argument, nullptr, kServer}, {nullptr, 0, nullptr, 0},
 };
 
 Text Quoted(const Text& text) { return u"'" + text + u"'"; }
@@ -122,24 +116,12 @@ ParseResult ParseCommandLine(const std::vector<Text>& args) {
       return false;
     };
     switch (id) {
-      case 1:
-        operands.push_back(value);
-        break;
-      case kHelp:
-        o.help = true;
-        break;
-      case kVersion:
-        o.version = true;
-        break;
-      case kSources:
-        o.sources = true;
-        break;
-      case kJson:
-        o.json = true;
-        break;
-      case kStrict:
-        o.strict = true;
-        break;
+      case 1: operands.push_back(value); break;
+      case kHelp: o.help = true; break;
+      case kVersion: o.version = true; break;
+      case kSources: o.sources = true; break;
+      case kJson: o.json = true; break;
+      case kStrict: o.strict = true; break;
       case kFromLog:
         o.from_log = true;
         if (optarg != nullptr) {

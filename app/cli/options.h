@@ -18,14 +18,14 @@ inline constexpr int kExitUsage = 2;    // the command line is wrong
 struct Options {
   bool help = false;
   bool version = false;
-  bool sources = false;           // --sources
-  bool json = false;              // --json
-  bool strict = false;            // --strict: any bad stretch of a log fails
-  bool from_log = false;          // --from-log[=FILE] [FILE...]
-  std::vector<Text> files;        // the logs; "-" is standard input
-  std::optional<Text> check;      // --check CODE
-  std::optional<Text> log;        // --log[=FILE]: the file the press's lines go to
-  std::optional<Text> query;      // --query CLASS_OR_WQL
+  bool sources = false;              // --sources
+  bool json = false;                 // --json
+  bool strict = false;               // --strict: any bad stretch of a log fails
+  bool from_log = false;             // --from-log[=FILE] [FILE...]
+  std::vector<Text> files;           // the logs; "-" is standard input
+  std::optional<Text> check;         // --check CODE
+  std::optional<Text> log;           // --log[=FILE]: the file the press's lines go to
+  std::optional<Text> query;         // --query CLASS_OR_WQL
   Text name_space = u"root\\CIMV2";  // --namespace
   Text server = u".";                // --server
   bool name_space_given = false;

@@ -32,10 +32,10 @@ ColumnTypes QueryColumnTypes(const Options& options) {
         locator.ConnectServer(options.server, options.name_space, Text(), Text(), Text(), Text(), 0, nullptr);
     std::shared_ptr<ISWbemObjectSet> objects;
     const Text& request = *options.query;
-    const wmi::HRESULT hr = request.starts_with(u"SELECT")
-                                ? services->ExecQuery(request, u"WQL", kWbemFlagReturnImmediately, nullptr, &objects)
-                                : services->InstancesOf(request, kWbemFlagReturnImmediately | kWbemQueryFlagShallow,
-                                                        nullptr, &objects);
+    const wmi::HRESULT hr =
+        request.starts_with(u"SELECT")
+            ? services->ExecQuery(request, u"WQL", kWbemFlagReturnImmediately, nullptr, &objects)
+            : services->InstancesOf(request, kWbemFlagReturnImmediately | kWbemQueryFlagShallow, nullptr, &objects);
     if (Failed(hr) || !objects) return {};
     std::shared_ptr<IUnknownObject> unknown;
     std::shared_ptr<IEnumVariant> instances;
@@ -61,8 +61,8 @@ ColumnTypes QueryColumnTypes(const Options& options) {
         std::shared_ptr<ISWbemProperty> property;
         std::int32_t type = 0;
         Variant value;
-        const bool ok = entry.type == VarType::kObject && !entry.is_array &&
-                        !Failed(QueryAs(entry.object, &property)) && property;
+        const bool ok =
+            entry.type == VarType::kObject && !entry.is_array && !Failed(QueryAs(entry.object, &property)) && property;
         nulls.push_back(ok && !Failed(property->Value(&value)) && value.type == VarType::kNull);
         if (first) {
           if (ok && !Failed(property->CIMType(&type))) {
@@ -88,12 +88,12 @@ int RunQuery(const Options& options) {
   wmi::T2DimStrArray table;
   std::int32_t instance_count = 0;
   Text error_text;
-  const std::int32_t result = wmi::QueryWmiTable(options.server, options.name_space, Text(), Text(),
-                                                 *options.query, table, instance_count, error_text);
+  const std::int32_t result = wmi::QueryWmiTable(options.server, options.name_space, Text(), Text(), *options.query,
+                                                 table, instance_count, error_text);
   if (options.json) {
     const ColumnTypes types = result > 0 ? QueryColumnTypes(options) : ColumnTypes();
-    WriteOutUtf8(syscode::JsonText(QueryJson(*options.query, options.name_space, options.server, result,
-                                             instance_count, error_text, table, types)) +
+    WriteOutUtf8(syscode::JsonText(QueryJson(*options.query, options.name_space, options.server, result, instance_count,
+                                             error_text, table, types)) +
                  "\n");
   } else if (result > 0) {
     WriteOut(TableText(table));

@@ -17,8 +17,8 @@ using syscode::ToUtf8;
 
 std::size_t Width(const Text& text) {
   // Characters, not code units: a surrogate pair is one character.
-  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(),
-                                                [](char16_t c) { return c < 0xDC00 || c > 0xDFFF; }));
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char16_t c) { return c < 0xDC00 || c > 0xDFFF; }));
 }
 
 // A cell as JSON: null for a null value, integers as numbers and booleans as
@@ -34,9 +34,9 @@ syscode::Json TypedCell(const Text& cell, std::int32_t type, bool null) {
       if (cell == u"True") return true;
       if (cell == u"False") return false;
       return text;
-    case 16:  // sint8
-    case 2:   // sint16
-    case 3:   // sint32
+    case 16:    // sint8
+    case 2:     // sint16
+    case 3:     // sint32
     case 20: {  // sint64
       if (text.empty() || text.find('|') != std::string::npos) return text;
       char* end = nullptr;
@@ -45,9 +45,9 @@ syscode::Json TypedCell(const Text& cell, std::int32_t type, bool null) {
       if (errno != 0 || *end != '\0') return text;
       return v;
     }
-    case 17:  // uint8
-    case 18:  // uint16
-    case 19:  // uint32
+    case 17:    // uint8
+    case 18:    // uint16
+    case 19:    // uint32
     case 21: {  // uint64
       if (text.empty() || text[0] == '-' || text.find('|') != std::string::npos) return text;
       char* end = nullptr;
@@ -56,8 +56,7 @@ syscode::Json TypedCell(const Text& cell, std::int32_t type, bool null) {
       if (errno != 0 || *end != '\0') return text;
       return v;
     }
-    default:
-      return text;
+    default: return text;
   }
 }
 
@@ -102,9 +101,8 @@ Text TableText(const std::vector<std::vector<Text>>& table) {
   return out;
 }
 
-syscode::Json QueryJson(const Text& query, const Text& name_space, const Text& server, int result,
-                        int instance_count, const Text& error_text, const std::vector<std::vector<Text>>& table,
-                        const ColumnTypes& types) {
+syscode::Json QueryJson(const Text& query, const Text& name_space, const Text& server, int result, int instance_count,
+                        const Text& error_text, const std::vector<std::vector<Text>>& table, const ColumnTypes& types) {
   using syscode::Json;
   Json columns = Json::array();
   Json rows = Json::array();
@@ -130,7 +128,8 @@ syscode::Json QueryJson(const Text& query, const Text& name_space, const Text& s
         values[ToUtf8(header[i])] = TypedCell(row[i], type, null);
         texts[ToUtf8(header[i])] = ToUtf8(row[i]);
       }
-      rows.push_back({{"instance", static_cast<long long>(r)}, {"values", std::move(values)}, {"text", std::move(texts)}});
+      rows.push_back(
+          {{"instance", static_cast<long long>(r)}, {"values", std::move(values)}, {"text", std::move(texts)}});
     }
   }
   return {{"schema", syscode::kJsonSchema},

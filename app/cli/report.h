@@ -37,8 +37,7 @@ struct ColumnTypes {
 
 // {"schema", "query", "namespace", "server", "result", "instance_count",
 //  "error", "columns", "rows"}: see docs/cli.md.
-syscode::Json QueryJson(const Text& query, const Text& name_space, const Text& server, int result,
-                        int instance_count, const Text& error_text, const std::vector<std::vector<Text>>& table,
-                        const ColumnTypes& types);
+syscode::Json QueryJson(const Text& query, const Text& name_space, const Text& server, int result, int instance_count,
+                        const Text& error_text, const std::vector<std::vector<Text>>& table, const ColumnTypes& types);
 
 }  // namespace app::cli

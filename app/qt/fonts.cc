@@ -8,12 +8,12 @@
 namespace app::qt {
 
 void InstallFontSubstitutions() {
-  QFont::insertSubstitutions(QString::fromUtf16(kWindowFont.face),
-                             {QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans Arabic"),
-                              QStringLiteral("Noto Sans")});
-  QFont::insertSubstitutions(QString::fromUtf16(kEdit1Font.face),
-                             {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                              QStringLiteral("DejaVu Sans")});
+  QFont::insertSubstitutions(
+      QString::fromUtf16(kWindowFont.face),
+      {QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans Arabic"), QStringLiteral("Noto Sans")});
+  QFont::insertSubstitutions(
+      QString::fromUtf16(kEdit1Font.face),
+      {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
 }
 
 }  // namespace app::qt

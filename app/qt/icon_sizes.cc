@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
     }
     const QString folder = QStringLiteral("%1/%2x%2/apps").arg(out).arg(size);
     const QString file = folder + QStringLiteral("/syscode.png");
-    const QImage scaled = source.convertToFormat(QImage::Format_ARGB32)
-                              .scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QImage scaled =
+        source.convertToFormat(QImage::Format_ARGB32).scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     if (!QDir().mkpath(folder) || !scaled.save(file, "PNG")) {
       std::fprintf(stderr, "%s: cannot write %s\n", argv[0], qPrintable(file));
       return 1;

@@ -57,8 +57,8 @@ QImage BannerImage() {
   }
   // The pixels are 0xFFRRGGBB, the layout of Format_ARGB32; copy() detaches
   // the image from the vector that goes out of scope.
-  return QImage(reinterpret_cast<const uchar*>(decoded.pixels.data()), decoded.width, decoded.height,
-                decoded.width * 4, QImage::Format_ARGB32)
+  return QImage(reinterpret_cast<const uchar*>(decoded.pixels.data()), decoded.width, decoded.height, decoded.width * 4,
+                QImage::Format_ARGB32)
       .copy();
 }
 
@@ -75,8 +75,8 @@ void ShowCriticalMessage(QWidget* parent, const QString& caption, const QString&
   box.exec();
 }
 
-QtMainWindow::QtMainWindow(syscode::HardwareSources& sources, syscode::LogSink& log,
-                           syscode::FileSystem& files, Text application_title, QWidget* parent)
+QtMainWindow::QtMainWindow(syscode::HardwareSources& sources, syscode::LogSink& log, syscode::FileSystem& files,
+                           Text application_title, QWidget* parent)
     : QWidget(parent), recorder_(sources), form_(*this, recorder_, log, files, std::move(application_title)) {
   BuildControls();
   ConnectHandlers();
@@ -109,8 +109,8 @@ void QtMainWindow::BuildControls() {
   image1_->setGeometry(ToQRect(kImage1));
   const QImage banner = BannerImage();
   if (!banner.isNull()) {
-    image1_->setPixmap(QPixmap::fromImage(
-        banner.scaled(image1_->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    image1_->setPixmap(
+        QPixmap::fromImage(banner.scaled(image1_->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
   }
 
   bit_btn2_ = new CaptionButton(ToQString(kSaveCaption), this);

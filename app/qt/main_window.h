@@ -87,8 +87,7 @@ class QtMainWindow : public QWidget, public MainFormView {
  public:
   // Returns the confirmed full path, or nullopt when cancelled.
   using SaveDialogRunner = std::function<std::optional<QString>(QWidget* parent, const QString& file_name)>;
-  using MessageBoxRunner =
-      std::function<void(QWidget* parent, const QString& caption, const QString& message)>;
+  using MessageBoxRunner = std::function<void(QWidget* parent, const QString& caption, const QString& message)>;
   using AccessProvider = std::function<std::vector<syscode::SourceAccess>()>;
 
   // Builds the controls and runs FormCreate. The references must outlive

@@ -44,33 +44,24 @@ void PaintGroupBox(HWND hwnd) {
 
 LRESULT CALLBACK GroupBoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_PAINT:
-      PaintGroupBox(hwnd);
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
+    case WM_PAINT: PaintGroupBox(hwnd); return 0;
+    case WM_ERASEBKGND: return 1;
     case WM_SETFONT:
       SetPropW(hwnd, L"SyscodeFont", reinterpret_cast<HANDLE>(wparam));
       if (LOWORD(lparam)) InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
-    case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(GetPropW(hwnd, L"SyscodeFont"));
-    case WM_NCDESTROY:
-      RemovePropW(hwnd, L"SyscodeFont");
-      break;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(GetPropW(hwnd, L"SyscodeFont"));
+    case WM_NCDESTROY: RemovePropW(hwnd, L"SyscodeFont"); break;
     case WM_COMMAND:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return SendMessageW(GetParent(hwnd), message, wparam, lparam);
-    default:
-      break;
+    case WM_CTLCOLORBTN: return SendMessageW(GetParent(hwnd), message, wparam, lparam);
+    default: break;
   }
   return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
-LRESULT CALLBACK BufferedPaintProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
-                                   DWORD_PTR) {
+LRESULT CALLBACK BufferedPaintProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id, DWORD_PTR) {
   if (message == WM_ERASEBKGND) return 1;
   if (message == WM_PAINT && wparam == 0) {
     PAINTSTRUCT ps;

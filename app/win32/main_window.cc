@@ -96,39 +96,27 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, 
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_CREATE:
-      OnCreate();
-      return 0;
-    case WM_COMMAND:
-      OnCommand(LOWORD(wparam), HIWORD(wparam));
-      return 0;
-    case WM_PAINT:
-      OnPaint();
-      return 0;
+    case WM_CREATE: OnCreate(); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wparam), HIWORD(wparam)); return 0;
+    case WM_PAINT: OnPaint(); return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN:
-      return OnControlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
-    case WM_ACTIVATE:
-      OnActivate(LOWORD(wparam) != WA_INACTIVE);
-      return 0;
-    case WM_DESTROY:
-      OnDestroy();
-      return 0;
+    case WM_CTLCOLORBTN: return OnControlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_ACTIVATE: OnActivate(LOWORD(wparam) != WA_INACTIVE); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
     case WM_NCDESTROY:
       SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
       hwnd_ = nullptr;
       return 0;
-    default:
-      return DefWindowProcW(hwnd_, message, wparam, lparam);
+    default: return DefWindowProcW(hwnd_, message, wparam, lparam);
   }
 }
 
 void MainWindow::OnCreate() {
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), FALSE);
   // Creation order is the tab order: GroupBox1 (Edit1 inside), BitBtn1, 2, 3.
-  group_box1_ = CreateControl(kGroupBoxClass, kGroupBoxCaption, WS_CLIPCHILDREN,
-                              WS_EX_CONTROLPARENT | kRightToLeft, kGroupBox1, hwnd_, kGroupBox1Id);
+  group_box1_ = CreateControl(kGroupBoxClass, kGroupBoxCaption, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT | kRightToLeft,
+                              kGroupBox1, hwnd_, kGroupBox1Id);
   edit1_ = CreateControl(L"EDIT", Text(), WS_TABSTOP | ES_READONLY | ES_CENTER | ES_AUTOHSCROLL,
                          WS_EX_CLIENTEDGE | WS_EX_LTRREADING, kEdit1, group_box1_, kEdit1Id);
   SendMessageW(edit1_, WM_SETFONT, reinterpret_cast<WPARAM>(edit1_font_), FALSE);
@@ -142,9 +130,9 @@ void MainWindow::OnCreate() {
 HWND MainWindow::CreateControl(const wchar_t* window_class, const Text& caption, DWORD style, DWORD ex_style,
                                const Box& box, HWND parent, int id) {
   const Box b = scale_(box);
-  HWND control = CreateWindowExW(ex_style, window_class, Wide(caption), WS_CHILD | WS_VISIBLE | style, b.left,
-                                 b.top, b.width, b.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 instance_, nullptr);
+  HWND control =
+      CreateWindowExW(ex_style, window_class, Wide(caption), WS_CHILD | WS_VISIBLE | style, b.left, b.top, b.width,
+                      b.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), FALSE);
   return control;
 }
@@ -152,17 +140,10 @@ HWND MainWindow::CreateControl(const wchar_t* window_class, const Text& caption,
 void MainWindow::OnCommand(int id, int notification) {
   if (notification != BN_CLICKED) return;
   switch (id) {
-    case kBitBtn1Id:
-      form_.Dispatch(&TMainForm::Button1Click);
-      break;
-    case kBitBtn2Id:
-      form_.Dispatch(&TMainForm::BitBtn2Click);
-      break;
-    case kBitBtn3Id:
-      form_.Dispatch(&TMainForm::BitBtn3Click);
-      break;
-    default:
-      break;  // Enter and Escape (IDOK, IDCANCEL): no default or cancel button
+    case kBitBtn1Id: form_.Dispatch(&TMainForm::Button1Click); break;
+    case kBitBtn2Id: form_.Dispatch(&TMainForm::BitBtn2Click); break;
+    case kBitBtn3Id: form_.Dispatch(&TMainForm::BitBtn3Click); break;
+    default: break;  // Enter and Escape (IDOK, IDCANCEL): no default or cancel button
   }
 }
 

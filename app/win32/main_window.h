@@ -16,8 +16,8 @@ namespace app::win32 {
 
 class MainWindow : public MainFormView {
  public:
-  MainWindow(HINSTANCE instance, syscode::HardwareSources& sources, syscode::LogSink& log,
-             syscode::FileSystem& files, Text application_title);
+  MainWindow(HINSTANCE instance, syscode::HardwareSources& sources, syscode::LogSink& log, syscode::FileSystem& files,
+             Text application_title);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -51,8 +51,8 @@ class MainWindow : public MainFormView {
 
   void MakeFonts();
   void LoadBanner();
-  HWND CreateControl(const wchar_t* window_class, const Text& caption, DWORD style, DWORD ex_style,
-                     const Box& box, HWND parent, int id);
+  HWND CreateControl(const wchar_t* window_class, const Text& caption, DWORD style, DWORD ex_style, const Box& box,
+                     HWND parent, int id);
   void PlaceCentred();
 
   HINSTANCE instance_;

@@ -21,7 +21,7 @@ int main(void) {
   /* Source order: CpuId, BiosVersion, BaseBordSerialNumber,
    * HardDiskSerialNumber, BiosName, BaseBordManufacturer, DiskDriveSignature.
    * NULL for a source the press did not read. */
-  const char *const values[SYSCODE_SOURCE_COUNT] = {
+  const char* const values[SYSCODE_SOURCE_COUNT] = {
       "BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", NULL, NULL, NULL};
   result = syscode_code_from_values(values, code, sizeof code);
   if (result < 0) {

@@ -93,7 +93,7 @@ extern "C" {
  * error. On Windows the calling thread's COM apartment is used, or one is
  * set up (and released) for the call.
  */
-SYSCODE_API int syscode_get_code(char *buf, size_t size);
+SYSCODE_API int syscode_get_code(char* buf, size_t size);
 
 /*
  * The code the raw values of one press give on the first press of a new
@@ -113,12 +113,11 @@ SYSCODE_API int syscode_get_code(char *buf, size_t size);
  * SYSCODE_ERROR_VALUES or SYSCODE_ERROR_INTERNAL, as above; on every failure
  * buf[0] is set to NUL when size > 0.
  */
-SYSCODE_API int syscode_code_from_values(const char *const values[SYSCODE_SOURCE_COUNT], char *buf,
-                                         size_t size);
+SYSCODE_API int syscode_code_from_values(const char* const values[SYSCODE_SOURCE_COUNT], char* buf, size_t size);
 
 /* A short English text for a result of the functions above ("ok" for a
  * length). The text is static; never free it. */
-SYSCODE_API const char *syscode_error_text(int result);
+SYSCODE_API const char* syscode_error_text(int result);
 
 /* The detail of the last call of syscode_get_code, syscode_code_from_values,
  * syscode_decode_log or syscode_check_code on this thread that failed: which value or argument, and why (e.g. "value 3
@@ -127,10 +126,10 @@ SYSCODE_API const char *syscode_error_text(int result);
  * A successful call leaves it as it is, so read it right after a negative
  * result. UTF-8 English text owned by the library, valid until the next call
  * on this thread; never free it. */
-SYSCODE_API const char *syscode_last_error_message(void);
+SYSCODE_API const char* syscode_last_error_message(void);
 
 /* The library's version, e.g. "1.0.0". */
-SYSCODE_API const char *syscode_version(void);
+SYSCODE_API const char* syscode_version(void);
 
 /*
  * Decoding a diagnostic log and checking a code. The JSON objects are those
@@ -141,7 +140,7 @@ SYSCODE_API const char *syscode_version(void);
    object as `syscode-cli --from-log FILE --json` prints for one file (its "file" is null);
    NULL on failure (out of memory, NULL bytes with a non-zero length, more than 64 MiB).
    Release it with syscode_free. */
-SYSCODE_API char *syscode_decode_log(const char *bytes, size_t length);
+SYSCODE_API char* syscode_decode_log(const char* bytes, size_t length);
 /* Checks a code as a customer typed it (dashes, spaces, lower case accepted) against the presses of
    a log (log_bytes non-NULL) or against this machine (log_bytes NULL). Returns 1 on a match, 0 on
    none, or a negative SYSCODE_ERROR_* value (SYSCODE_ERROR_ARGUMENT: code NULL, not letters,
@@ -149,9 +148,9 @@ SYSCODE_API char *syscode_decode_log(const char *bytes, size_t length);
    receives a newly allocated JSON text (the same object as
    `syscode-cli --check CODE [--from-log] --json` prints), to release with syscode_free, or NULL
    on failure. */
-SYSCODE_API int syscode_check_code(const char *code, const char *log_bytes, size_t log_length, char **report);
+SYSCODE_API int syscode_check_code(const char* code, const char* log_bytes, size_t log_length, char** report);
 /* Releases a text the two functions above returned; NULL is fine. */
-SYSCODE_API void syscode_free(void *p);
+SYSCODE_API void syscode_free(void* p);
 
 #ifdef __cplusplus
 } /* extern "C" */

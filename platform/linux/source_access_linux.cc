@@ -23,19 +23,13 @@ constexpr int kDiskDriveSignature = 6;
 
 syscode::Text OpenErrorText(int error) {
   switch (error) {
-    case EACCES:
-      return u"permission denied";
-    case EPERM:
-      return u"operation not permitted";
+    case EACCES: return u"permission denied";
+    case EPERM: return u"operation not permitted";
     case ENXIO:
-    case ENODEV:
-      return u"no such device";
-    case EIO:
-      return u"input/output error";
-    case EBUSY:
-      return u"device or resource busy";
-    default:
-      return u"error " + syscode::DecimalText(static_cast<unsigned long long>(error));
+    case ENODEV: return u"no such device";
+    case EIO: return u"input/output error";
+    case EBUSY: return u"device or resource busy";
+    default: return u"error " + syscode::DecimalText(static_cast<unsigned long long>(error));
   }
 }
 

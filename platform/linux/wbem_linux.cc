@@ -22,8 +22,7 @@ HRESULT Fail(HRESULT hr, const Text& description) {
 // The QueryInterface every object of this layer shares: the object's own
 // interface, IUnknown and (for the scripting objects) IDispatch.
 template <typename Interface, bool kIsDispatch = true>
-class LayerObject : public Interface,
-                    public std::enable_shared_from_this<LayerObject<Interface, kIsDispatch>> {
+class LayerObject : public Interface, public std::enable_shared_from_this<LayerObject<Interface, kIsDispatch>> {
  public:
   HRESULT QueryInterface(const Guid& iid, std::shared_ptr<IUnknownObject>* out) override {
     if (iid == Interface::kIid || iid == kIID_IUnknown || (kIsDispatch && iid == kIID_IDispatch)) {
@@ -161,8 +160,7 @@ bool IsName(const Text& token) { return !token.empty() && IsNameChar(token[0]); 
 std::optional<SelectQuery> ParseSelect(const Text& query) {
   std::vector<Text> t = Tokens(query);
   // SELECT list FROM class: at least 4 tokens, the class last.
-  if (t.size() < 4 || !EqualsNoCase(t[0], u"SELECT") || !EqualsNoCase(t[t.size() - 2], u"FROM") ||
-      !IsName(t.back())) {
+  if (t.size() < 4 || !EqualsNoCase(t[0], u"SELECT") || !EqualsNoCase(t[t.size() - 2], u"FROM") || !IsName(t.back())) {
     return std::nullopt;
   }
   SelectQuery select;
@@ -180,8 +178,7 @@ std::optional<SelectQuery> ParseSelect(const Text& query) {
 
 // Keeps only the selected properties, in the order of the list; nullopt
 // when one of them is no property of the class.
-std::optional<std::vector<Text>> ResolveProperties(const Text& canonical_class,
-                                                   const std::vector<Text>& wanted) {
+std::optional<std::vector<Text>> ResolveProperties(const Text& canonical_class, const std::vector<Text>& wanted) {
   std::vector<Text> names = ClassPropertyNames(canonical_class);
   std::vector<Text> resolved;
   for (const auto& w : wanted) {
@@ -196,8 +193,7 @@ std::vector<WmiInstance> Restrict(std::vector<WmiInstance> instances, const std:
   for (auto& instance : instances) {
     WmiInstance kept;
     for (const auto& name : names) {
-      auto it = std::find_if(instance.begin(), instance.end(),
-                             [&](const PropertyValue& p) { return p.name == name; });
+      auto it = std::find_if(instance.begin(), instance.end(), [&](const PropertyValue& p) { return p.name == name; });
       if (it != instance.end()) kept.push_back(std::move(*it));
     }
     instance = std::move(kept);
@@ -220,8 +216,7 @@ class Services : public LayerObject<ISWbemServices> {
  public:
   explicit Services(LinuxMachine machine) : machine_(std::move(machine)) {}
 
-  HRESULT ExecQuery(const Text& query, const Text& language, std::int32_t,
-                    const std::shared_ptr<IUnknownObject>&,
+  HRESULT ExecQuery(const Text& query, const Text& language, std::int32_t, const std::shared_ptr<IUnknownObject>&,
                     std::shared_ptr<ISWbemObjectSet>* result) override {
     result->reset();
     if (!language.empty() && !EqualsNoCase(language, u"WQL")) {
@@ -281,8 +276,8 @@ class Locator : public LayerObject<ISWbemLocator> {
  public:
   explicit Locator(LinuxMachine machine) : machine_(std::move(machine)) {}
 
-  HRESULT ConnectServer(const Text& server, const Text& name_space, const Text& user, const Text&,
-                        const Text&, const Text&, std::int32_t, const std::shared_ptr<IUnknownObject>&,
+  HRESULT ConnectServer(const Text& server, const Text& name_space, const Text& user, const Text&, const Text&,
+                        const Text&, std::int32_t, const std::shared_ptr<IUnknownObject>&,
                         std::shared_ptr<ISWbemServices>* services) override {
     services->reset();
     if (!IsLocalServer(server)) return Fail(kRPC_S_SERVER_UNAVAILABLE, u"The RPC server is unavailable. ");

@@ -10,9 +10,9 @@ namespace wmi {
 
 namespace {
 
+using syscode::FromWide;
 using wmi::win32::Bstr;
 using wmi::win32::ComPtr;
-using syscode::FromWide;
 using wmi::win32::ToGuid;
 using wmi::win32::WrapInterface;
 
@@ -33,8 +33,8 @@ class Win32ComRuntime : public ComRuntime {
     const CLSID id = ToGuid(clsid);
     const IID interface_id = ToGuid(iid);
     ComPtr<IUnknown> result;
-    HRESULT hr = ::CoCreateInstance(id, nullptr, class_context, interface_id,
-                                    reinterpret_cast<void**>(result.Receive()));
+    HRESULT hr =
+        ::CoCreateInstance(id, nullptr, class_context, interface_id, reinterpret_cast<void**>(result.Receive()));
     if (SUCCEEDED(hr)) *object = WrapInterface(iid, std::move(result));
     return hr;
   }
@@ -49,9 +49,8 @@ class Win32ComRuntime : public ComRuntime {
 
   Text SystemMessage(HRESULT hr) override {
     wchar_t buffer[256];
-    const DWORD length =
-        ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                         static_cast<DWORD>(hr), 0, buffer, 256, nullptr);
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                          static_cast<DWORD>(hr), 0, buffer, 256, nullptr);
     return FromWide(buffer, length);
   }
 };

@@ -282,9 +282,16 @@ TEST_F(MainFormTest, ErrorMessageRuleAppendsPeriodAboveCode46) {
     Text shown;
   };
   const Case cases[] = {
-      {u"File access denied", u"File access denied."}, {u"Done.", u"Done."},   {u"x-", u"x-"},
-      {u"x,", u"x,"},  {u"x!", u"x!"}, {u"(x)", u"(x)"}, {u"x ", u"x "},     {u"x/", u"x/."},
-      {u"I/O error 112", u"I/O error 112."}, {u"\u062e\u0637\u0627", u"\u062e\u0637\u0627."},
+      {u"File access denied", u"File access denied."},
+      {u"Done.", u"Done."},
+      {u"x-", u"x-"},
+      {u"x,", u"x,"},
+      {u"x!", u"x!"},
+      {u"(x)", u"(x)"},
+      {u"x ", u"x "},
+      {u"x/", u"x/."},
+      {u"I/O error 112", u"I/O error 112."},
+      {u"\u062e\u0637\u0627", u"\u062e\u0637\u0627."},
   };
   TMainForm& form = Open();
   for (const Case& c : cases) {

@@ -77,7 +77,9 @@ TEST(TextTest, TrimRemovesCodesUpTo32Only) {
 TEST(TextTest, Utf8RoundTripAndBadBytes) {
   const Text text = u"a\u00e9\u062e\U0001F600";
   EXPECT_EQ(syscode::FromUtf8(syscode::ToUtf8(text)), text);
-  EXPECT_EQ(syscode::FromUtf8("\xff" "a\xc3"), u"\ufffda\ufffd");
+  EXPECT_EQ(syscode::FromUtf8("\xff"
+                              "a\xc3"),
+            u"\ufffda\ufffd");
   EXPECT_EQ(syscode::ToUtf8(Text(1, u'\xd800')), "\xef\xbf\xbd");
   EXPECT_EQ(syscode::FromLatin1("\xe9z"), u"\u00e9z");
   EXPECT_EQ(syscode::DecimalText(-9223372036854775807LL - 1), u"-9223372036854775808");

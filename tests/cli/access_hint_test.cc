@@ -30,7 +30,8 @@ TEST(AccessHintTest, ANoteNamesTheSourcesRootCouldReadWhenThePressReadThem) {
 
 TEST(AccessHintTest, OtherReasonsAreToldOnlyWithAllAndOnlyForSourcesRead) {
   // The disk signature was not read: nothing about it.
-  EXPECT_EQ(app::cli::AccessNote(UserPress(6), kUnreadable, true), app::cli::AccessNote(UserPress(6), kUnreadable, false));
+  EXPECT_EQ(app::cli::AccessNote(UserPress(6), kUnreadable, true),
+            app::cli::AccessNote(UserPress(6), kUnreadable, false));
   // Read, refused to root as well: its reason, but no advice to run as root.
   const std::string all = syscode::ToUtf8(app::cli::AccessNote(UserPress(7), kUnreadable, true));
   EXPECT_NE(all.find("syscode-cli: note: DiskDriveSignature could not be read (operation not permitted)\n"),

@@ -60,8 +60,7 @@ class CliTest : public ::testing::Test {
 
   // Runs the program; `out` is where standard output goes (a file of the
   // test by default), `in` what standard input reads (nothing by default).
-  Outcome Cli(const std::vector<std::string>& args, const std::string& in = "/dev/null",
-              const std::string& out = "") {
+  Outcome Cli(const std::vector<std::string>& args, const std::string& in = "/dev/null", const std::string& out = "") {
     std::string command = "cd " + Quote(work_.string()) + " && " + Quote(SYSCODE_CLI_PATH);
     for (const std::string& arg : args) command += " " + Quote(arg);
     command += " <" + Quote(in) + " >" + Quote(out.empty() ? (dir_ / "out").string() : out) + " 2>" +
@@ -118,7 +117,8 @@ TEST_F(CliTest, FromLogSkipsIncompletePressesWithANote) {
 TEST_F(CliTest, FromLogReportsEachBadStretchAndDecodesTheRest) {
   const std::string worked =
       "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
-      "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" + std::string(kSep);
+      "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
+      std::string(kSep);
   const std::string code = "900603007249AQRXZ7MK29X31";
   auto utf16le = [](const std::string& ascii) {
     std::string out = "\xFF\xFE";
@@ -134,37 +134,69 @@ TEST_F(CliTest, FromLogReportsEachBadStretchAndDecodesTheRest) {
   };
   const std::vector<Case> cases = {
       {"missing.txt", "", 1, "", {": no such file"}},
-      {"garbage.txt", "hello\r\n", 1, "",
+      {"garbage.txt",
+       "hello\r\n",
+       1,
+       "",
        {":1: not a diagnostic log: the first line is neither a source line nor the separator line",
         ": no complete press in the log"}},
-      {"unknown.txt", "CpuId = 1\r\nMacAddress = 2\r\n", 1, "",
+      {"unknown.txt",
+       "CpuId = 1\r\nMacAddress = 2\r\n",
+       1,
+       "",
        {":1: incomplete press skipped (no separator line before the end of the file)",
         ":2: unknown label \"MacAddress = \"", ": no complete press in the log"}},
       {"three.txt",
        "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
-       "HardDiskSerialNumber = S1A7-QX92-KM3\r\nBiosName = x\r\n" + std::string(kSep),
-       0, code + "  lines 1-6\n", {":5: \"BiosName = \" line after three parts were in hand"}},
-      {"empty-line.txt", worked + "\r\n" + worked, 0, code + "  lines 1-5\n" + code + "  lines 7-11\n",
+       "HardDiskSerialNumber = S1A7-QX92-KM3\r\nBiosName = x\r\n" +
+           std::string(kSep),
+       0,
+       code + "  lines 1-6\n",
+       {":5: \"BiosName = \" line after three parts were in hand"}},
+      {"empty-line.txt",
+       worked + "\r\n" + worked,
+       0,
+       code + "  lines 1-5\n" + code + "  lines 7-11\n",
        {":6: an empty line where no press is open"}},
-      {"garbage-between.txt", worked + "x\r\ny\r\n" + worked, 0, code + "  lines 1-5\n" + code + "  lines 8-12\n",
+      {"garbage-between.txt",
+       worked + "x\r\ny\r\n" + worked,
+       0,
+       code + "  lines 1-5\n" + code + "  lines 8-12\n",
        {":6-7: neither a source line nor the separator line, and no press is open"}},
-      {"short-write.txt", "CpuId = BFEBFBFF0003" + worked, 0, code + "  lines 1-5\n",
+      {"short-write.txt",
+       "CpuId = BFEBFBFF0003" + worked,
+       0,
+       code + "  lines 1-5\n",
        {":1: \"CpuId = \" inside a line: a line written only in part (a full disk?) ran on into the next line; "
         "the text from the inner label on is read as a line of its own"}},
       {"interleaved.txt",
        "CpuId = BFEBFBFF000306A9\r\nCpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBiosVersion = 1.02b\r\n"
        "BaseBordSerialNumber = mb.42/77zx-r\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
-       "HardDiskSerialNumber = S1A7-QX92-KM3\r\nHardDiskSerialNumber = S1A7-QX92-KM3\r\n" + std::string(kSep) +
-           kSep,
-       0, code + "  lines 2-9\n" + code + "  lines 1-10\n", {}},
-      {"utf16.txt", utf16le(worked), 0, code + "  lines 1-5\n",
+       "HardDiskSerialNumber = S1A7-QX92-KM3\r\nHardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
+           std::string(kSep) + kSep,
+       0,
+       code + "  lines 2-9\n" + code + "  lines 1-10\n",
+       {}},
+      {"utf16.txt",
+       utf16le(worked),
+       0,
+       code + "  lines 1-5\n",
        {": the file is UTF-16 (little-endian), not the ANSI text the program writes (saved again by an editor?); "
         "read from its characters"}},
-      {"lf.txt", "CpuId = BFEBFBFF000306A9\nBiosVersion = 1.02b\n", 1, "",
+      {"lf.txt",
+       "CpuId = BFEBFBFF000306A9\nBiosVersion = 1.02b\n",
+       1,
+       "",
        {":1-2: not a diagnostic log: its lines end with LF, not CR LF", ": no complete press in the log"}},
-      {"cr.txt", "CpuId = BFEBFBFF000306A9\rBiosVersion = 1.02b\r", 1, "",
+      {"cr.txt",
+       "CpuId = BFEBFBFF000306A9\rBiosVersion = 1.02b\r",
+       1,
+       "",
        {":1-2: not a diagnostic log: its lines end with CR only, not CR LF", ": no complete press in the log"}},
-      {"crcrlf.txt", "CpuId = BFEBFBFF000306A9\r\r\nBiosVersion = 1.02b\r\r\n", 1, "",
+      {"crcrlf.txt",
+       "CpuId = BFEBFBFF000306A9\r\r\nBiosVersion = 1.02b\r\r\n",
+       1,
+       "",
        {":1-2: not a diagnostic log: its lines end with CR CR LF, not CR LF", ": no complete press in the log"}},
   };
   for (const Case& c : cases) {
@@ -201,7 +233,8 @@ TEST_F(CliTest, FromLogReadsStandardInputAndSeveralFilesAndStrictFailsOnABadStre
   EXPECT_EQ(two.status, 0) << two.err;
   EXPECT_NE(two.out.find("900603007249AQRXZ7MK29X31  " + good + ":lines 1-5\n"), std::string::npos) << two.out;
   EXPECT_NE(two.out.find("900603007249AQRXZ7MK29X31  " + bad + ":lines 28-32\n"), std::string::npos) << two.out;
-  EXPECT_EQ(two.err, "syscode-cli: " + bad + ":33: neither a source line nor the separator line, and no press is open\n");
+  EXPECT_EQ(two.err,
+            "syscode-cli: " + bad + ":33: neither a source line nor the separator line, and no press is open\n");
   const auto json = nlohmann::json::parse(Cli({"--from-log", good, bad, "--json"}).out);
   ASSERT_EQ(json.size(), 2u);
   EXPECT_EQ(json[1].at("file"), bad);
@@ -238,8 +271,9 @@ TEST_F(CliTest, ControlCharactersFromFilesAndArgumentsAreEscaped) {
   EXPECT_NE(query.err.find("Win32_\\x1B[2J"), std::string::npos) << query.err;
   // A C1 control (CSI) as a Latin-1 byte and as UTF-8 inside a value.
   WriteBytes(dir_ / "c1.txt",
-            "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\x9B\r\nBaseBordSerialNumber = mb.42/77zx-r\xC2\x9B\r\n"
-            "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" + std::string(kSep));
+             "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\x9B\r\nBaseBordSerialNumber = mb.42/77zx-r\xC2\x9B\r\n"
+             "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
+                 std::string(kSep));
   const Outcome sources = Cli({"--from-log", (dir_ / "c1.txt").string(), "--sources"});
   EXPECT_EQ(sources.status, 0);
   EXPECT_NE(sources.out.find("BiosVersion = 1.02b\\x9B\n"), std::string::npos) << sources.out;
@@ -368,8 +402,8 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
 TEST_F(CliTest, HelpAndVersion) {
   const Outcome help = Cli({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* word : {"Usage: syscode-cli", "--from-log", "--sources", "--json", "--log", "--query",
-                           "Exit status", "  2  the command line is wrong"}) {
+  for (const char* word : {"Usage: syscode-cli", "--from-log", "--sources", "--json", "--log", "--query", "Exit status",
+                           "  2  the command line is wrong"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
   const Outcome version = Cli({"--version"});
@@ -392,7 +426,7 @@ TEST_F(CliTest, ThisMachineWritesNoFileAndJsonAgreesWithThePlainCode) {
   EXPECT_EQ(json.at("mask").get<int>(), std::stoi(code.substr(code.size() - 1) + code.substr(0, 1), nullptr, 16));
   const auto& sources = json.at("sources");
   ASSERT_EQ(sources.size(), 7u);
-  const char* names[] = {"CpuId", "BiosVersion", "BaseBordSerialNumber", "HardDiskSerialNumber",
+  const char* names[] = {"CpuId",    "BiosVersion",          "BaseBordSerialNumber", "HardDiskSerialNumber",
                          "BiosName", "BaseBordManufacturer", "DiskDriveSignature"};
   int used = 0;
   for (size_t i = 0; i < 7; ++i) {

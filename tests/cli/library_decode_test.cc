@@ -19,10 +19,12 @@ const std::string kSep = "--------------------------------------------------\r\n
 // press after it).
 const std::string kWorked =
     "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
-    "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" + kSep;
+    "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
+    kSep;
 const std::string kFirstOfTwo =
     "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = \r\n"
-    "HardDiskSerialNumber = S1A7-QX92-KM3\r\nBiosName = LEGACY BIOS 2.07\r\n" + kSep;
+    "HardDiskSerialNumber = S1A7-QX92-KM3\r\nBiosName = LEGACY BIOS 2.07\r\n" +
+    kSep;
 
 struct Freed {
   void operator()(char* p) const { syscode_free(p); }

@@ -46,28 +46,26 @@ INSTANTIATE_TEST_SUITE_P(
                    25,
                    "900603007249AQRXZ7MK29X31"},
         ValuesCase{"source 7 reached", {"BFEBFBFF000306A9", "", "", "", "", "", "2864434397"}, 4, "1008"},
-        ValuesCase{"third part from source 7",
-                   {"BFEBFBFF000306A9", "", "mb.42/77zx-r", "", "", "", "2864434397"},
-                   4,
-                   "9008"},
+        ValuesCase{
+            "third part from source 7", {"BFEBFBFF000306A9", "", "mb.42/77zx-r", "", "", "", "2864434397"}, 4, "9008"},
         ValuesCase{"parts from sources 1, 4 and 5",
                    {"BFEBFBFF000306A9", "1.02b", "", "S1A7-QX92-KM3", "LEGACY BIOS 2.07", nullptr, nullptr},
                    25,
                    "100603009XQ9AB3MK202SOI73"},
-        ValuesCase{"UTF-8 and invalid bytes leave the code alone",
-                   {"BFEBFBFF000306A9", "1.02b\xC3\xA9", "mb.42/77zx-r\xFF", "S1A7-QX92-KM3", nullptr, nullptr,
-                    nullptr},
-                   25,
-                   "900603007249AQRXZ7MK29X31"},
+        ValuesCase{
+            "UTF-8 and invalid bytes leave the code alone",
+            {"BFEBFBFF000306A9", "1.02b\xC3\xA9", "mb.42/77zx-r\xFF", "S1A7-QX92-KM3", nullptr, nullptr, nullptr},
+            25,
+            "900603007249AQRXZ7MK29X31"},
         ValuesCase{"a value after the derivation stopped is ignored",
                    {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", "x", nullptr, nullptr},
                    25,
                    "900603007249AQRXZ7MK29X31"},
-        ValuesCase{"all seven values of an inventory",
-                   {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", "LEGACY BIOS 2.07", "ASUSTeK",
-                    "2864434397"},
-                   25,
-                   "900603007249AQRXZ7MK29X31"},
+        ValuesCase{
+            "all seven values of an inventory",
+            {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", "LEGACY BIOS 2.07", "ASUSTeK", "2864434397"},
+            25,
+            "900603007249AQRXZ7MK29X31"},
         ValuesCase{"a gap after the derivation stopped",
                    {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", nullptr, "ASUSTeK", nullptr},
                    25,
@@ -87,12 +85,13 @@ INSTANTIATE_TEST_SUITE_P(
                    SYSCODE_ERROR_VALUES,
                    "value 6 (DiskDriveSignature) is missing, but the derivation reads it: values 0 to 5 gave "
                    "1 part of the 3 it needs"},
-        ValuesCase{"no value at all", {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+        ValuesCase{"no value at all",
+                   {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
                    SYSCODE_ERROR_VALUES,
                    "value 0 (CpuId) is missing, but the derivation reads it: it always starts with CpuId"}));
 
-const char* const kWorked[SYSCODE_SOURCE_COUNT] = {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3",
-                                                   nullptr, nullptr, nullptr};
+const char* const kWorked[SYSCODE_SOURCE_COUNT] = {
+    "BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", nullptr, nullptr, nullptr};
 const char* const kShort[SYSCODE_SOURCE_COUNT] = {"", "", "", "", "", "", ""};  // code "0000"
 
 TEST(LibraryBuffers, TooSmallBufferIsRefusedAndLeftEmpty) {
@@ -217,8 +216,7 @@ TEST(LibraryCpp, CodeFromValues) {
     syscode::CodeFromValues(values);
     FAIL() << "no error";
   } catch (const std::invalid_argument& e) {
-    EXPECT_NE(std::string(e.what()).find("value 3 (HardDiskSerialNumber) is missing"), std::string::npos)
-        << e.what();
+    EXPECT_NE(std::string(e.what()).find("value 3 (HardDiskSerialNumber) is missing"), std::string::npos) << e.what();
   }
   values[3] = "S1A7-QX92-KM3";
   EXPECT_EQ(syscode::CodeFromValues(values), "900603007249AQRXZ7MK29X31");

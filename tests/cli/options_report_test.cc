@@ -32,28 +32,30 @@ TEST_P(ParseCases, AcceptOrRefuse) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ParseCases,
-    ::testing::Values(ParseCase{"nothing", {}, u""}, ParseCase{"value as next argument", {u"--from-log", u"x"}, u""},
-                      ParseCase{"value after =", {u"--query=Win32_BIOS", u"--json", u"--server", u"."}, u""},
-                      ParseCase{"log with file", {u"--log=a.txt", u"--sources"}, u""},
-                      ParseCase{"help wins over conflicts", {u"--sources", u"--json", u"--help"}, u""},
-                      ParseCase{"missing value", {u"--query"}, u"option --query needs a value"},
-                      ParseCase{"empty value", {u"--from-log="}, u"option --from-log needs a non-empty value"},
-                      ParseCase{"value on a flag", {u"--sources=1"}, u"option --sources takes no value"},
-                      ParseCase{"unknown", {u"--frm-log", u"x"}, u"unknown option '--frm-log'"},
-                      ParseCase{"stray", {u"LogD.txt"}, u"unexpected argument 'LogD.txt'"},
-                      ParseCase{"after --", {u"--", u"x"}, u"unexpected argument 'x'"},
-                      ParseCase{"log and from-log", {u"--from-log", u"x", u"--log"}, u"options --from-log and --log"},
-                      ParseCase{"namespace alone", {u"--namespace", u"root"}, u"option --namespace needs --query"},
-                      ParseCase{"abbreviation", {u"--from", u"x", u"--so"}, u""},
-                      ParseCase{"ambiguous abbreviation", {u"--s"}, u"option '--s' is ambiguous (--sources, --strict, --server)"},
-                      ParseCase{"abbreviated flag with a value", {u"--js=1"}, u"option --json takes no value"},
-                      ParseCase{"log with a separate file", {u"--log", u"my.txt"},
-                                u"unexpected argument 'my.txt' (--log takes its file only as --log=FILE)"},
-                      ParseCase{"from-log without a file", {u"--from-log", u"--json"}, u"option --from-log needs a file"},
-                      ParseCase{"strict alone", {u"--strict"}, u"option --strict needs --from-log"},
-                      ParseCase{"check with query", {u"--check", u"1008", u"--query", u"x"}, u"options --check and --query"},
-                      ParseCase{"check without code", {u"--check"}, u"option --check needs a value"},
-                      ParseCase{"unknown short option", {u"-hx"}, u"unknown option '-x'"}));
+    ::testing::Values(
+        ParseCase{"nothing", {}, u""}, ParseCase{"value as next argument", {u"--from-log", u"x"}, u""},
+        ParseCase{"value after =", {u"--query=Win32_BIOS", u"--json", u"--server", u"."}, u""},
+        ParseCase{"log with file", {u"--log=a.txt", u"--sources"}, u""},
+        ParseCase{"help wins over conflicts", {u"--sources", u"--json", u"--help"}, u""},
+        ParseCase{"missing value", {u"--query"}, u"option --query needs a value"},
+        ParseCase{"empty value", {u"--from-log="}, u"option --from-log needs a non-empty value"},
+        ParseCase{"value on a flag", {u"--sources=1"}, u"option --sources takes no value"},
+        ParseCase{"unknown", {u"--frm-log", u"x"}, u"unknown option '--frm-log'"},
+        ParseCase{"stray", {u"LogD.txt"}, u"unexpected argument 'LogD.txt'"},
+        ParseCase{"after --", {u"--", u"x"}, u"unexpected argument 'x'"},
+        ParseCase{"log and from-log", {u"--from-log", u"x", u"--log"}, u"options --from-log and --log"},
+        ParseCase{"namespace alone", {u"--namespace", u"root"}, u"option --namespace needs --query"},
+        ParseCase{"abbreviation", {u"--from", u"x", u"--so"}, u""},
+        ParseCase{"ambiguous abbreviation", {u"--s"}, u"option '--s' is ambiguous (--sources, --strict, --server)"},
+        ParseCase{"abbreviated flag with a value", {u"--js=1"}, u"option --json takes no value"},
+        ParseCase{"log with a separate file",
+                  {u"--log", u"my.txt"},
+                  u"unexpected argument 'my.txt' (--log takes its file only as --log=FILE)"},
+        ParseCase{"from-log without a file", {u"--from-log", u"--json"}, u"option --from-log needs a file"},
+        ParseCase{"strict alone", {u"--strict"}, u"option --strict needs --from-log"},
+        ParseCase{"check with query", {u"--check", u"1008", u"--query", u"x"}, u"options --check and --query"},
+        ParseCase{"check without code", {u"--check"}, u"option --check needs a value"},
+        ParseCase{"unknown short option", {u"-hx"}, u"unknown option '-x'"}));
 
 TEST(ParseCommandLineTest, LogsFromEveryPlace) {
   // The value of --from-log=, operands before and after options, "-" for
@@ -102,8 +104,7 @@ TEST(SourcesReportTest, ExplainsEverySourceAndHintsAtRoot) {
   const Text text = app::cli::SourcesText(UserPress(), [](int source) { return source == 2; });
   const std::string out = syscode::ToUtf8(text);
   EXPECT_NE(out.find("Code: 1008 (source mask 0x81)"), std::string::npos);
-  EXPECT_NE(out.find("BiosVersion = 1.0\n    no part: too short (2 letters and digits, 7 needed)"),
-            std::string::npos)
+  EXPECT_NE(out.find("BiosVersion = 1.0\n    no part: too short (2 letters and digits, 7 needed)"), std::string::npos)
       << out;
   EXPECT_NE(out.find("BaseBordSerialNumber = \n    no part: empty (it could not be read without root rights"),
             std::string::npos)
@@ -111,8 +112,7 @@ TEST(SourcesReportTest, ExplainsEverySourceAndHintsAtRoot) {
   // BiosName needs no root: no hint.
   EXPECT_NE(out.find("BiosName = \n    no part: empty\n"), std::string::npos) << out;
   EXPECT_NE(out.find("part 4434397, not used"), std::string::npos) << out;
-  EXPECT_EQ(syscode::ToUtf8(app::cli::SourcesText(UserPress())).find("root"),
-            std::string::npos);
+  EXPECT_EQ(syscode::ToUtf8(app::cli::SourcesText(UserPress())).find("root"), std::string::npos);
 }
 
 TEST(SourcesReportTest, JsonMarksPartsOfAnEmptiedBodyAsUnused) {

@@ -34,9 +34,7 @@ std::string Joined(std::initializer_list<std::string> parts) {
   return out;
 }
 
-std::string NamedValues(const std::shared_ptr<IUnknownObject>& named_values) {
-  return named_values ? "set" : "none";
-}
+std::string NamedValues(const std::shared_ptr<IUnknownObject>& named_values) { return named_values ? "set" : "none"; }
 
 // The common part of every fake object: counts itself, records and answers
 // QueryInterface for its one interface (and IUnknown).
@@ -204,8 +202,8 @@ class FakeServices : public FakeObject<wmi::ISWbemServices> {
                     const std::shared_ptr<IUnknownObject>& named_values,
                     std::shared_ptr<wmi::ISWbemObjectSet>* result) override {
     result->reset();
-    if (auto hr = Enter("ExecQuery", Joined({U8(query), U8(language), std::to_string(flags),
-                                             NamedValues(named_values)}))) {
+    if (auto hr =
+            Enter("ExecQuery", Joined({U8(query), U8(language), std::to_string(flags), NamedValues(named_values)}))) {
       return *hr;
     }
     if (language != u"WQL") return Fail(static_cast<HRESULT>(0x80041018u), u"Invalid query language ");
@@ -215,12 +213,10 @@ class FakeServices : public FakeObject<wmi::ISWbemServices> {
     return wmi::kS_OK;
   }
 
-  HRESULT InstancesOf(const Text& class_name, std::int32_t flags,
-                      const std::shared_ptr<IUnknownObject>& named_values,
+  HRESULT InstancesOf(const Text& class_name, std::int32_t flags, const std::shared_ptr<IUnknownObject>& named_values,
                       std::shared_ptr<wmi::ISWbemObjectSet>* result) override {
     result->reset();
-    if (auto hr = Enter("InstancesOf",
-                        Joined({U8(class_name), std::to_string(flags), NamedValues(named_values)}))) {
+    if (auto hr = Enter("InstancesOf", Joined({U8(class_name), std::to_string(flags), NamedValues(named_values)}))) {
       return *hr;
     }
     const FakeClass* definition = runtime_.FindClass(name_space_, class_name);
@@ -343,12 +339,9 @@ std::optional<HRESULT> FakeComRuntime::Enter(const std::string& call, const std:
   for (const Fault& fault : faults_) {
     if (fault.call != call || fault.ordinal != ordinal) continue;
     switch (fault.kind) {
-      case Fault::Kind::kThrow:
-        throw syscode::Exception(fault.description);
-      case Fault::Kind::kThrowBadAlloc:
-        throw std::bad_alloc();
-      case Fault::Kind::kReturnNothing:
-        return fault.hr;
+      case Fault::Kind::kThrow: throw syscode::Exception(fault.description);
+      case Fault::Kind::kThrowBadAlloc: throw std::bad_alloc();
+      case Fault::Kind::kReturnNothing: return fault.hr;
       case Fault::Kind::kReturn:
         if (!fault.description.empty()) wmi::SetThreadErrorInfo(fault.description);
         return fault.hr;
@@ -364,9 +357,7 @@ const FakeClass* FakeComRuntime::FindClass(const Text& name_space, const Text& c
   return found == space->second.end() ? nullptr : &found->second;
 }
 
-bool FakeComRuntime::HasNamespace(const Text& name_space) const {
-  return namespaces_.count(Lower(name_space)) != 0;
-}
+bool FakeComRuntime::HasNamespace(const Text& name_space) const { return namespaces_.count(Lower(name_space)) != 0; }
 
 const FakeClass* FakeComRuntime::FindQuery(const Text& query) const {
   auto found = queries_.find(query);
@@ -384,8 +375,7 @@ HRESULT FakeComRuntime::GetActiveObject(const Guid& clsid, std::shared_ptr<IUnkn
 HRESULT FakeComRuntime::CoCreateInstance(const Guid& clsid, std::uint32_t class_context, const Guid& iid,
                                          std::shared_ptr<IUnknownObject>* object) {
   object->reset();
-  if (auto hr = Enter("CoCreateInstance",
-                      Joined({GuidName(clsid), std::to_string(class_context), GuidName(iid)}))) {
+  if (auto hr = Enter("CoCreateInstance", Joined({GuidName(clsid), std::to_string(class_context), GuidName(iid)}))) {
     return *hr;
   }
   if (!(clsid == wmi::kCLSID_SWbemLocator)) return wmi::kREGDB_E_CLASSNOTREG;
@@ -404,9 +394,7 @@ FakeProperty Prop(Text name, std::int32_t cim_type, Variant value) {
   return FakeProperty{std::move(name), cim_type, std::move(value), std::nullopt};
 }
 
-FakeProperty TextProp(Text name, Text value) {
-  return Prop(std::move(name), 8, Variant::String(std::move(value)));
-}
+FakeProperty TextProp(Text name, Text value) { return Prop(std::move(name), 8, Variant::String(std::move(value))); }
 
 FakeInstance Instance(std::vector<FakeProperty> properties) {
   return FakeInstance{std::move(properties), std::nullopt, std::nullopt};

@@ -14,8 +14,8 @@ class ScopedWorkingDirectory {
  public:
   ScopedWorkingDirectory() : previous_(std::filesystem::current_path()) {
     std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() /
-            ("syscode-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+    path_ =
+        std::filesystem::temp_directory_path() / ("syscode-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
     std::filesystem::create_directories(path_);
     std::filesystem::current_path(path_);
   }

@@ -57,8 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         // cannot be opened even by root.
         ValueCase{"this-machine", u"Win32_Processor", 0, u"ProcessorId", kCimString, "178BFBFF00B00F21"},
         ValueCase{"this-machine", u"Win32_Processor", 0, u"Manufacturer", kCimString, "AuthenticAMD"},
-        ValueCase{"this-machine", u"Win32_Processor", 0, u"Caption", kCimString,
-                  "AMD64 Family 26 Model 2 Stepping 1"},
+        ValueCase{"this-machine", u"Win32_Processor", 0, u"Caption", kCimString, "AMD64 Family 26 Model 2 Stepping 1"},
         ValueCase{"this-machine", u"Win32_Processor", 0, u"NumberOfLogicalProcessors", kCimUint32, "2"},
         ValueCase{"this-machine", u"Win32_Processor", 0, u"Architecture", kCimUint16, "9"},
         ValueCase{"this-machine", u"Win32_BIOS", 0, u"Version", kCimString, "FIRECK - 0"},
@@ -74,8 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The same machine seen by a user: the FADT is root's.
         ValueCase{"this-machine-user", u"Win32_BIOS", 0, u"Version", kCimString, "<null>"},
         ValueCase{"this-machine-user", u"Win32_Processor", 0, u"ProcessorId", kCimString, "178BFBFF00B00F21"},
-        ValueCase{"this-machine-user", u"Win32_PhysicalMedia", 0, u"SerialNumber", kCimString,
-                  "148663254194665"},
+        ValueCase{"this-machine-user", u"Win32_PhysicalMedia", 0, u"SerialNumber", kCimString, "148663254194665"},
         // A desktop (UEFI): placeholders as stored; the SATA disk (MBR) on
         // the chipset's SATA controller first, the M.2 NVMe (GPT) behind a
         // chipset root port second, the USB stick last.
@@ -87,19 +85,15 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"Version", kCimString, "ALASKA - 1072009"},
         ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"Name", kCimString, "F12"},
         ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"Manufacturer", kCimString, "American Megatrends Inc."},
-        ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"ReleaseDate", kCimDatetime,
-                  "20181120000000.000000+000"},
+        ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"ReleaseDate", kCimDatetime, "20181120000000.000000+000"},
         ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"SerialNumber", kCimString, "To be filled by O.E.M."},
         ValueCase{"desktop-nvme", u"Win32_BIOS", 0, u"SMBIOSPresent", kCimBoolean, "True"},
         ValueCase{"desktop-nvme", u"Win32_BaseBoard", 0, u"SerialNumber", kCimString, "Default string"},
-        ValueCase{"desktop-nvme", u"Win32_BaseBoard", 0, u"Manufacturer", kCimString,
-                  "Gigabyte Technology Co., Ltd."},
+        ValueCase{"desktop-nvme", u"Win32_BaseBoard", 0, u"Manufacturer", kCimString, "Gigabyte Technology Co., Ltd."},
         ValueCase{"desktop-nvme", u"Win32_BaseBoard", 0, u"Tag", kCimString, "Base Board"},
-        ValueCase{"desktop-nvme", u"Win32_PhysicalMedia", 0, u"SerialNumber", kCimString,
-                  "     WD-WCC4M1ABCDEF"},
+        ValueCase{"desktop-nvme", u"Win32_PhysicalMedia", 0, u"SerialNumber", kCimString, "     WD-WCC4M1ABCDEF"},
         ValueCase{"desktop-nvme", u"Win32_PhysicalMedia", 1, u"SerialNumber", kCimString, "0025_385B_91B0_4A2C."},
-        ValueCase{"desktop-nvme", u"Win32_PhysicalMedia", 2, u"SerialNumber", kCimString,
-                  "60A44C3FACC9B0B0E9B7020E"},
+        ValueCase{"desktop-nvme", u"Win32_PhysicalMedia", 2, u"SerialNumber", kCimString, "60A44C3FACC9B0B0E9B7020E"},
         ValueCase{"desktop-nvme", u"Win32_PhysicalMedia", 2, u"Tag", kCimString, "\\\\.\\PHYSICALDRIVE2"},
         ValueCase{"desktop-nvme", u"Win32_DiskDrive", 0, u"Signature", kCimUint32, "-1582119980"},
         ValueCase{"desktop-nvme", u"Win32_DiskDrive", 0, u"InterfaceType", kCimString, "IDE"},
@@ -120,8 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"desktop-nvme-user", u"Win32_BaseBoard", 0, u"SerialNumber", kCimString, "<null>"},
         ValueCase{"desktop-nvme-user", u"Win32_BaseBoard", 0, u"Manufacturer", kCimString,
                   "Gigabyte Technology Co., Ltd."},
-        ValueCase{"desktop-nvme-user", u"Win32_PhysicalMedia", 0, u"SerialNumber", kCimString,
-                  "     WD-WCC4M1ABCDEF"},
+        ValueCase{"desktop-nvme-user", u"Win32_PhysicalMedia", 0, u"SerialNumber", kCimString, "     WD-WCC4M1ABCDEF"},
         ValueCase{"desktop-nvme-user", u"Win32_DiskDrive", 0, u"Signature", kCimUint32, "<null>"},
         // A SATA laptop with an MBR disk.
         ValueCase{"laptop-sata", u"Win32_Processor", 0, u"ProcessorId", kCimString, "178BFBFF00810F81"},
@@ -133,8 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"laptop-sata", u"Win32_BIOS", 0, u"SMBIOSBIOSVersion", kCimString, "R12ET55W(1.25 )"},
         ValueCase{"laptop-sata", u"Win32_BaseBoard", 0, u"SerialNumber", kCimString, "L1HF05A01BC"},
         ValueCase{"laptop-sata", u"Win32_BaseBoard", 0, u"Product", kCimString, "20NFCTO1WW"},
-        ValueCase{"laptop-sata", u"Win32_PhysicalMedia", 0, u"SerialNumber", kCimString,
-                  "            WGS0ABCD"},
+        ValueCase{"laptop-sata", u"Win32_PhysicalMedia", 0, u"SerialNumber", kCimString, "            WGS0ABCD"},
         ValueCase{"laptop-sata", u"Win32_DiskDrive", 0, u"Signature", kCimUint32, "305419896"},
         ValueCase{"laptop-sata", u"Win32_DiskDrive", 0, u"DeviceID", kCimString, "\\\\.\\PHYSICALDRIVE0"},
         ValueCase{"laptop-sata", u"Win32_DiskDrive", 0, u"Size", kCimUint64, "256052966400"},
@@ -160,22 +152,20 @@ class InstanceCountTest : public ::testing::TestWithParam<CountCase> {};
 TEST_P(InstanceCountTest, OneInstancePerPackageBoardAndDrive) {
   const CountCase& c = GetParam();
   SCOPED_TRACE(std::string(c.machine) + " " + syscode::ToUtf8(c.wmi_class));
-  EXPECT_EQ(WalkClass(CaptureSources(c.machine), c.wmi_class).instances.size(),
-            static_cast<std::size_t>(c.instances));
+  EXPECT_EQ(WalkClass(CaptureSources(c.machine), c.wmi_class).instances.size(), static_cast<std::size_t>(c.instances));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Captures, InstanceCountTest,
     ::testing::Values(
         CountCase{"this-machine", u"Win32_Processor", 1}, CountCase{"this-machine", u"Win32_BIOS", 1},
-        CountCase{"this-machine", u"Win32_BaseBoard", 0},
-        CountCase{"this-machine", u"Win32_PhysicalMedia", 1},
+        CountCase{"this-machine", u"Win32_BaseBoard", 0}, CountCase{"this-machine", u"Win32_PhysicalMedia", 1},
         CountCase{"this-machine", u"Win32_DiskDrive", 1}, CountCase{"desktop-nvme", u"Win32_Processor", 1},
         CountCase{"desktop-nvme", u"Win32_BaseBoard", 1}, CountCase{"desktop-nvme", u"Win32_DiskDrive", 3},
-        CountCase{"desktop-nvme-user", u"Win32_BaseBoard", 1},
-        CountCase{"laptop-sata", u"Win32_Processor", 1}, CountCase{"laptop-sata", u"Win32_DiskDrive", 1},
-        CountCase{"no-dmi", u"Win32_Processor", 2}, CountCase{"no-dmi", u"Win32_BIOS", 1},
-        CountCase{"no-dmi", u"Win32_BaseBoard", 0}, CountCase{"no-dmi", u"Win32_DiskDrive", 1}));
+        CountCase{"desktop-nvme-user", u"Win32_BaseBoard", 1}, CountCase{"laptop-sata", u"Win32_Processor", 1},
+        CountCase{"laptop-sata", u"Win32_DiskDrive", 1}, CountCase{"no-dmi", u"Win32_Processor", 2},
+        CountCase{"no-dmi", u"Win32_BIOS", 1}, CountCase{"no-dmi", u"Win32_BaseBoard", 0},
+        CountCase{"no-dmi", u"Win32_DiskDrive", 1}));
 
 std::vector<std::string> DiskNames(const std::string& root) {
   std::vector<std::string> names;
@@ -247,8 +237,7 @@ TEST(FreshReadTest, EveryQueryReadsTheSourcesAgainAndNothingIsReadBeforeIt) {
     std::shared_ptr<wmi::ISWbemObjectSet> set;
     EXPECT_EQ(services->InstancesOf(u"Win32_BaseBoard", 0, nullptr, &set), wmi::kS_OK);
     SeenObjects seen = WalkObjectSet(set);
-    return seen.instances.empty() ? std::string("<none>")
-                                  : Show(Find(seen.instances[0], u"Manufacturer")->value);
+    return seen.instances.empty() ? std::string("<none>") : Show(Find(seen.instances[0], u"Manufacturer")->value);
   };
   EXPECT_EQ(manufacturer(), "First");
   tree.Write("sys/class/dmi/id/board_vendor", "Second\n");
@@ -292,8 +281,7 @@ TEST(ProcessorTest, WithoutCpuinfoThereIsStillOneProcessorWithItsCpuid) {
 
 TEST(BiosTest, VersionKeepsTheOemIdAsStoredAndDateFormsFollowCim) {
   ScratchTree tree;
-  std::string facp =
-      "FACP" + std::string(6, '\0') + "DELL  " + "CBX3    " + std::string("\x09\x20\x07\x01", 4);
+  std::string facp = "FACP" + std::string(6, '\0') + "DELL  " + "CBX3    " + std::string("\x09\x20\x07\x01", 4);
   tree.Write("sys/firmware/acpi/tables/FACP", facp + std::string(8, '\0'));
   tree.Write("sys/class/dmi/id/bios_date", "3/7/98\n");
   SeenObjects seen = WalkClass({tree.root(), nullptr}, u"Win32_BIOS");
@@ -310,4 +298,3 @@ TEST(BiosTest, VersionKeepsTheOemIdAsStoredAndDateFormsFollowCim) {
 
 }  // namespace
 }  // namespace linux_layer_test
-

@@ -14,14 +14,14 @@ namespace {
 
 using wmi::linux_layer::LinuxComRuntime;
 
-const char16_t* const kClasses[] = {u"Win32_Processor", u"Win32_BIOS", u"Win32_BaseBoard",
-                                    u"Win32_PhysicalMedia", u"Win32_DiskDrive"};
-const char* const kMachines[] = {"this-machine",        "this-machine-user",     "desktop-nvme",
-                                 "desktop-nvme-user",   "laptop-sata",           "no-dmi",
-                                 "laptop-nvme",         "laptop-nvme-user",      "kvm-seabios",
-                                 "kvm-seabios-sm3",     "kvm-seabios-sm3-user",  "ovmf-vm",
-                                 "ovmf-vm-user",        "server-multipath",      "server-multipath-user",
-                                 "laptop-sd-nvme",      "usb-stick-only"};
+const char16_t* const kClasses[] = {u"Win32_Processor", u"Win32_BIOS", u"Win32_BaseBoard", u"Win32_PhysicalMedia",
+                                    u"Win32_DiskDrive"};
+const char* const kMachines[] = {"this-machine",      "this-machine-user",    "desktop-nvme",
+                                 "desktop-nvme-user", "laptop-sata",          "no-dmi",
+                                 "laptop-nvme",       "laptop-nvme-user",     "kvm-seabios",
+                                 "kvm-seabios-sm3",   "kvm-seabios-sm3-user", "ovmf-vm",
+                                 "ovmf-vm-user",      "server-multipath",     "server-multipath-user",
+                                 "laptop-sd-nvme",    "usb-stick-only"};
 
 bool LessNoCase(const Text& a, const Text& b) {
   auto fold = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; };
@@ -45,18 +45,11 @@ TEST(ShapeTest, EveryInstanceOfAClassHasTheSameSortedPropertiesOfTheirOwnTypes) 
           switch (p.cim_type) {
             case wmi::cim::kString:
             case wmi::cim::kUint64:
-            case wmi::cim::kDatetime:
-              EXPECT_EQ(p.value.type, wmi::VarType::kText) << syscode::ToUtf8(p.name);
-              break;
+            case wmi::cim::kDatetime: EXPECT_EQ(p.value.type, wmi::VarType::kText) << syscode::ToUtf8(p.name); break;
             case wmi::cim::kUint16:
-            case wmi::cim::kUint32:
-              EXPECT_EQ(p.value.type, wmi::VarType::kInt32) << syscode::ToUtf8(p.name);
-              break;
-            case wmi::cim::kBoolean:
-              EXPECT_EQ(p.value.type, wmi::VarType::kBool) << syscode::ToUtf8(p.name);
-              break;
-            default:
-              ADD_FAILURE() << "unexpected CIM type " << p.cim_type;
+            case wmi::cim::kUint32: EXPECT_EQ(p.value.type, wmi::VarType::kInt32) << syscode::ToUtf8(p.name); break;
+            case wmi::cim::kBoolean: EXPECT_EQ(p.value.type, wmi::VarType::kBool) << syscode::ToUtf8(p.name); break;
+            default: ADD_FAILURE() << "unexpected CIM type " << p.cim_type;
           }
         }
         EXPECT_EQ(names, expected);
@@ -159,8 +152,7 @@ TEST(ConnectServerTest, AcceptsTheLocalMachineAndCimv2Only) {
     SCOPED_TRACE(syscode::ToUtf8(c.server) + " " + syscode::ToUtf8(c.name_space));
     wmi::ClearThreadErrorInfo();
     std::shared_ptr<wmi::ISWbemServices> services;
-    EXPECT_EQ(locator->ConnectServer(c.server, c.name_space, c.user, u"", u"", u"", 0, nullptr, &services),
-              c.expected);
+    EXPECT_EQ(locator->ConnectServer(c.server, c.name_space, c.user, u"", u"", u"", 0, nullptr, &services), c.expected);
     EXPECT_EQ(services != nullptr, c.expected == wmi::kS_OK);
     EXPECT_EQ(syscode::ToUtf8(wmi::TakeThreadErrorInfo()), c.description);
   }
@@ -171,8 +163,7 @@ TEST(ConnectServerTest, TheMachinesOwnHostNameIsLocal) {
   ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
   auto locator = wmi::linux_layer::MakeLocator(CaptureSources("laptop-sata"));
   std::shared_ptr<wmi::ISWbemServices> services;
-  EXPECT_EQ(locator->ConnectServer(syscode::FromUtf8(host), u"root\\cimv2", u"", u"", u"", u"", 0, nullptr,
-                                   &services),
+  EXPECT_EQ(locator->ConnectServer(syscode::FromUtf8(host), u"root\\cimv2", u"", u"", u"", u"", 0, nullptr, &services),
             wmi::kS_OK);
 }
 
@@ -249,20 +240,17 @@ TEST(RuntimeTest, CreatesTheLocatorAndNothingElse) {
   EXPECT_EQ(runtime.GetActiveObject(wmi::kCLSID_SWbemLocator, &object), wmi::kMK_E_UNAVAILABLE);
   EXPECT_EQ(object, nullptr);
 
-  EXPECT_EQ(runtime.CoCreateInstance(wmi::kIID_ISWbemLocator, wmi::kCLSCTX_INPROC_SERVER, wmi::kIID_IUnknown,
-                                     &object),
+  EXPECT_EQ(runtime.CoCreateInstance(wmi::kIID_ISWbemLocator, wmi::kCLSCTX_INPROC_SERVER, wmi::kIID_IUnknown, &object),
             wmi::kREGDB_E_CLASSNOTREG);
   EXPECT_EQ(object, nullptr);
 
-  ASSERT_EQ(runtime.CoCreateInstance(wmi::kCLSID_SWbemLocator,
-                                     wmi::kCLSCTX_INPROC_SERVER | wmi::kCLSCTX_LOCAL_SERVER,
+  ASSERT_EQ(runtime.CoCreateInstance(wmi::kCLSID_SWbemLocator, wmi::kCLSCTX_INPROC_SERVER | wmi::kCLSCTX_LOCAL_SERVER,
                                      wmi::kIID_IUnknown, &object),
             wmi::kS_OK);
   std::shared_ptr<wmi::ISWbemLocator> locator;
   ASSERT_EQ(wmi::QueryAs(object, &locator), wmi::kS_OK);
   std::shared_ptr<wmi::ISWbemServices> services;
-  ASSERT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services),
-            wmi::kS_OK);
+  ASSERT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services), wmi::kS_OK);
   std::shared_ptr<wmi::ISWbemObjectSet> set;
   ASSERT_EQ(services->InstancesOf(u"Win32_DiskDrive", 16, nullptr, &set), wmi::kS_OK);
   EXPECT_EQ(Show(Find(WalkObjectSet(set).instances.at(0), u"Signature")->value), "305419896");
@@ -302,8 +290,7 @@ TEST(LiveMachineTest, EveryClassEnumeratesThroughThePlatformRuntime) {
   std::shared_ptr<wmi::ISWbemLocator> locator;
   ASSERT_EQ(wmi::QueryAs(object, &locator), wmi::kS_OK);
   std::shared_ptr<wmi::ISWbemServices> services;
-  ASSERT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services),
-            wmi::kS_OK);
+  ASSERT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services), wmi::kS_OK);
   for (const char16_t* wmi_class : kClasses) {
     std::shared_ptr<wmi::ISWbemObjectSet> set;
     ASSERT_EQ(services->InstancesOf(wmi_class, 16, nullptr, &set), wmi::kS_OK);

@@ -20,8 +20,8 @@ namespace linux_layer_test {
 namespace {
 
 namespace fs = std::filesystem;
-using wmi::linux_layer::PhysicalDisks;
 using wmi::linux_layer::FileTree;
+using wmi::linux_layer::PhysicalDisks;
 using wmi::linux_layer::WindowsNamespaceIdForm;
 
 std::string Value(const std::string& machine, const char16_t* wmi_class, std::size_t instance,

@@ -48,9 +48,8 @@ TEST(WineProcessorIdTest, MatchesWhatWinesWmiReports) {
   ASSERT_NE(::mkdtemp(prefix_template.data()), nullptr);
   const std::string prefix = prefix_template;
   const std::string output = prefix + "/wmic.txt";
-  std::string command = "WINEPREFIX='" + prefix +
-                        "/pfx' WINEDEBUG=-all timeout 600 wine wmic cpu get ProcessorId >'" + output +
-                        "' 2>/dev/null";
+  std::string command = "WINEPREFIX='" + prefix + "/pfx' WINEDEBUG=-all timeout 600 wine wmic cpu get ProcessorId >'" +
+                        output + "' 2>/dev/null";
   int status = std::system(command.c_str());
   std::string raw;
   if (FILE* f = std::fopen(output.c_str(), "rb")) {

@@ -94,8 +94,7 @@ inline SeenObjects WalkObjectSet(const std::shared_ptr<wmi::ISWbemObjectSet>& se
 inline std::shared_ptr<wmi::ISWbemServices> Connect(const wmi::linux_layer::LinuxMachine& machine) {
   std::shared_ptr<wmi::ISWbemServices> services;
   auto locator = wmi::linux_layer::MakeLocator(machine);
-  EXPECT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services),
-            wmi::kS_OK);
+  EXPECT_EQ(locator->ConnectServer(u".", u"root\\CIMV2", u"", u"", u"", u"", 0, nullptr, &services), wmi::kS_OK);
   return services;
 }
 
@@ -112,26 +111,19 @@ inline SeenObjects WalkClass(const wmi::linux_layer::LinuxMachine& machine, cons
 inline std::string Show(const wmi::Variant& v) {
   if (v.is_array) return "<array>";
   switch (v.type) {
-    case wmi::VarType::kNull:
-      return "<null>";
-    case wmi::VarType::kEmpty:
-      return "<empty>";
-    case wmi::VarType::kText:
-      return syscode::ToUtf8(v.s);
-    case wmi::VarType::kBool:
-      return v.i ? "True" : "False";
+    case wmi::VarType::kNull: return "<null>";
+    case wmi::VarType::kEmpty: return "<empty>";
+    case wmi::VarType::kText: return syscode::ToUtf8(v.s);
+    case wmi::VarType::kBool: return v.i ? "True" : "False";
     case wmi::VarType::kInt8:
     case wmi::VarType::kInt16:
     case wmi::VarType::kInt32:
-    case wmi::VarType::kInt64:
-      return std::to_string(v.i);
+    case wmi::VarType::kInt64: return std::to_string(v.i);
     case wmi::VarType::kUInt8:
     case wmi::VarType::kUInt16:
     case wmi::VarType::kUInt32:
-    case wmi::VarType::kUInt64:
-      return std::to_string(v.u);
-    default:
-      return "<other>";
+    case wmi::VarType::kUInt64: return std::to_string(v.u);
+    default: return "<other>";
   }
 }
 

@@ -38,9 +38,8 @@ using syscode::Text;
 using Values = std::array<Text, syscode::kSourceCount>;
 
 // Values as a desktop machine reports them; every source gives a part.
-const Values kMachine = {u"BFEBFBFF000906EA",      u"ALASKA - 1072009", u"M80-C4006600547",
-                         u"WD-WCC6Y3KX0000",       u"2.17.1246",        u"ASUSTeK COMPUTER INC.",
-                         u"-1952830473"};
+const Values kMachine = {u"BFEBFBFF000906EA", u"ALASKA - 1072009",      u"M80-C4006600547", u"WD-WCC6Y3KX0000",
+                         u"2.17.1246",        u"ASUSTeK COMPUTER INC.", u"-1952830473"};
 // A machine whose first three sources give nothing usable.
 const Values kSparse = {u"", u"1.0", u"Default string", u"0000000000", u"", u"", u""};
 
@@ -187,9 +186,8 @@ TEST_F(MainWindowTest, CaptionsReadRightToLeftInAFontWithThePersianLetters) {
     // The font the window asks for ("Tahoma" or its substitute) must draw
     // every letter itself, not through some fallback font.
     const QFontMetrics metrics(widget->font());
-    const QString caption = qobject_cast<QGroupBox*>(widget) != nullptr
-                                ? qobject_cast<QGroupBox*>(widget)->title()
-                                : qobject_cast<QPushButton*>(widget)->text();
+    const QString caption = qobject_cast<QGroupBox*>(widget) != nullptr ? qobject_cast<QGroupBox*>(widget)->title()
+                                                                        : qobject_cast<QPushButton*>(widget)->text();
     for (QChar letter : caption) {
       EXPECT_TRUE(metrics.inFont(letter)) << "U+" << std::hex << static_cast<int>(letter.unicode()) << " missing from "
                                           << QFontInfo(widget->font()).family().toStdString();
@@ -205,8 +203,8 @@ TEST_F(MainWindowTest, BannerIsDecodedAndStretchedOverTheTop) {
   EXPECT_EQ(shown.size(), QSize(494, 89));
   // Stretched, not cropped: the corners of the picture stay the corners.
   const QImage image = shown.toImage();
-  for (const auto& [source, target] : {std::pair{QPoint(0, 0), QPoint(0, 0)},
-                                       std::pair{QPoint(599, 89), QPoint(493, 88)}}) {
+  for (const auto& [source, target] :
+       {std::pair{QPoint(0, 0), QPoint(0, 0)}, std::pair{QPoint(599, 89), QPoint(493, 88)}}) {
     const QColor a = banner.pixelColor(source);
     const QColor b = image.pixelColor(target);
     EXPECT_NEAR(a.red(), b.red(), 24);
@@ -259,8 +257,7 @@ TEST_F(MainWindowTest, OpensCentredOnBothScreensTogether) {
   window_->CentreOnDesktop();
   window_->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-  EXPECT_EQ(window_->frameGeometry().topLeft(),
-            QPoint(desktop.width() / 2 - 494 / 2, desktop.height() / 2 - 206 / 2));
+  EXPECT_EQ(window_->frameGeometry().topLeft(), QPoint(desktop.width() / 2 - 494 / 2, desktop.height() / 2 - 206 / 2));
 }
 
 // --- The get-code button and the state table --------------------------------
@@ -429,8 +426,9 @@ TEST_F(MainWindowTest, NoNoteForASourceThePressNeverReadOrThatRootCannotReadEith
   // kMachine gives three parts from the first three sources: the disk
   // signature (source 7) is never read; the BIOS version is refused to root
   // as well.
-  window.SetAccessProvider(
-      [] { return Access{{1, false, u"operation not permitted"}, {6, true, u"permission denied"}}; });
+  window.SetAccessProvider([] {
+    return Access{{1, false, u"operation not permitted"}, {6, true, u"permission denied"}};
+  });
   Click("BitBtn1");
   EXPECT_EQ(log_.lines.size(), 4u);
   EXPECT_TRUE(Edit1()->toolTip().isEmpty());
@@ -517,8 +515,8 @@ class FailingCreate : public syscode::ForwardingFileSystem {
 TEST_F(MainWindowTest, SaveFailureShowsTheFileErrorAndLeavesTheWindowAsItWas) {
   struct Case {
     const char* what;
-    QString path;        // the answer of the dialog
-    int injected;        // a failure of Create to inject, or 0
+    QString path;  // the answer of the dialog
+    int injected;  // a failure of Create to inject, or 0
     QString message;
   };
   QDir(scratch_.path()).mkdir("folder");
@@ -527,8 +525,7 @@ TEST_F(MainWindowTest, SaveFailureShowsTheFileErrorAndLeavesTheWindowAsItWas) {
       {"folder does not exist", missing, 0, "Invalid file name - " + missing + "."},
       {"a folder in the file's place", Scratch("folder"), 0, "File access denied."},
       {"no write permission", Scratch("code.txt"), syscode::oserr::kAccessDenied, "File access denied."},
-      {"held open by another program", Scratch("code.txt"), syscode::oserr::kSharingViolation,
-       "I/O error 32."},
+      {"held open by another program", Scratch("code.txt"), syscode::oserr::kSharingViolation, "I/O error 32."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

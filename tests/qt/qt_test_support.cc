@@ -22,10 +22,14 @@ QString WriteScreenConfig() {
     {"name": "primary", "x": %1, "y": %2, "width": %3, "height": %4, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
     {"name": "second", "x": %5, "y": %6, "width": %7, "height": %8, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}
   ]})")
-                   .arg(kPrimaryScreen.x()).arg(kPrimaryScreen.y())
-                   .arg(kPrimaryScreen.width()).arg(kPrimaryScreen.height())
-                   .arg(kSecondScreen.x()).arg(kSecondScreen.y())
-                   .arg(kSecondScreen.width()).arg(kSecondScreen.height())
+                   .arg(kPrimaryScreen.x())
+                   .arg(kPrimaryScreen.y())
+                   .arg(kPrimaryScreen.width())
+                   .arg(kPrimaryScreen.height())
+                   .arg(kSecondScreen.x())
+                   .arg(kSecondScreen.y())
+                   .arg(kSecondScreen.width())
+                   .arg(kSecondScreen.height())
                    .toUtf8());
     file.flush();
   }

@@ -27,7 +27,8 @@ TEST(QtNameFilter, TurnsLabelBarPatternPairsIntoQtFilters) {
       {u"Label without pattern", ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(app::qt::QtNameFilter(c.windows), QString::fromLatin1(c.qt)) << QString::fromStdU16String(c.windows).toStdString();
+    EXPECT_EQ(app::qt::QtNameFilter(c.windows), QString::fromLatin1(c.qt))
+        << QString::fromStdU16String(c.windows).toStdString();
   }
 }
 

@@ -47,14 +47,23 @@ struct Machine {
 const Machine kMachines[] = {
     // The first three sources give the code; sources 4 to 7 are read only
     // when one of them fails.
-    {"first_three_usable", Variant::String(u"BFEBFBFF000306A9"), Variant::String(u"LENOVO - 1330"),
-     Variant::String(u"L1HF45E07X2"), Variant::String(u" WD-WCC4N7PL1234"),
-     Variant::String(u"Phoenix BIOS 4.0 Release 6.0"), Variant::String(u"LENOVO"),
-     {u"BFEBFBFF000306A9", u"LENOVO - 1330", u"L1HF45E07X2", u"WD-WCC4N7PL1234",
-      u"Phoenix BIOS 4.0 Release 6.0", u"LENOVO", u"305419896"}},
+    {"first_three_usable",
+     Variant::String(u"BFEBFBFF000306A9"),
+     Variant::String(u"LENOVO - 1330"),
+     Variant::String(u"L1HF45E07X2"),
+     Variant::String(u" WD-WCC4N7PL1234"),
+     Variant::String(u"Phoenix BIOS 4.0 Release 6.0"),
+     Variant::String(u"LENOVO"),
+     {u"BFEBFBFF000306A9", u"LENOVO - 1330", u"L1HF45E07X2", u"WD-WCC4N7PL1234", u"Phoenix BIOS 4.0 Release 6.0",
+      u"LENOVO", u"305419896"}},
     // Sources 1 to 3 give nothing usable: every class is queried.
-    {"all_seven_read", Variant::Null(), Variant::String(u"1.0"), Variant::Null(),
-     Variant::String(u"S3Z9NB0K123456A"), Variant::String(u"V1.0"), Variant::String(u"ASUSTeK COMPUTER INC."),
+    {"all_seven_read",
+     Variant::Null(),
+     Variant::String(u"1.0"),
+     Variant::Null(),
+     Variant::String(u"S3Z9NB0K123456A"),
+     Variant::String(u"V1.0"),
+     Variant::String(u"ASUSTeK COMPUTER INC."),
      {u"", u"1.0", u"NULL", u"S3Z9NB0K123456A", u"V1.0", u"ASUSTeK COMPUTER INC.", u"305419896"}},
 };
 
@@ -71,10 +80,8 @@ void Populate(FakeComRuntime& runtime, const Machine& m) {
       Instance({Prop(u"Manufacturer", wmi::cim::kString, m.board_maker), TextProp(u"Product", u"20AN00F7US"),
                 Prop(u"SerialNumber", wmi::cim::kString, m.board_serial)})};
   runtime.Class(kNamespace, u"Win32_PhysicalMedia").instances = {
-      Instance({Prop(u"SerialNumber", wmi::cim::kString, m.media_serial),
-                TextProp(u"Tag", u"\\\\.\\PHYSICALDRIVE0")}),
-      Instance({TextProp(u"SerialNumber", u"0000_0000_0100_0000_E4D2"),
-                TextProp(u"Tag", u"\\\\.\\PHYSICALDRIVE1")})};
+      Instance({Prop(u"SerialNumber", wmi::cim::kString, m.media_serial), TextProp(u"Tag", u"\\\\.\\PHYSICALDRIVE0")}),
+      Instance({TextProp(u"SerialNumber", u"0000_0000_0100_0000_E4D2"), TextProp(u"Tag", u"\\\\.\\PHYSICALDRIVE1")})};
   runtime.Class(kNamespace, u"Win32_DiskDrive").instances = {
       Instance({TextProp(u"Caption", u"WDC WD5000AAKX"), Prop(u"Index", wmi::cim::kUint32, Variant::Int32(0)),
                 Prop(u"Signature", wmi::cim::kUint32, Variant::Int32(305419896)),
@@ -202,8 +209,8 @@ TEST(WmiFaultTest, EveryCallOfAPressFailsInTurn) {
         ASSERT_GT(w.runtime.log.size(), k);
         ASSERT_EQ(w.runtime.log[k], call.entry);  // the press reached the failing call
 
-        const bool quiet = f.returns_code && (call.name == "GetActiveObject" ||
-                                              (call.name.ends_with(".Next") && call.cell_stored));
+        const bool quiet =
+            f.returns_code && (call.name == "GetActiveObject" || (call.name.ends_with(".Next") && call.cell_stored));
         Values expected = m.read;
         if (!quiet) expected[call.query].clear();
         ReferenceWindow reference(expected);

@@ -12,8 +12,8 @@ using fakes::MemoryLog;
 using syscode::CodeAssembly;
 using syscode::Text;
 
-const std::array<Text, 7> kWorkedExample = {u"BFEBFBFF000306A9", u"1.02b", u"mb.42/77zx-r", u"S1A7-QX92-KM3",
-                                            u"", u"", u""};
+const std::array<Text, 7> kWorkedExample = {
+    u"BFEBFBFF000306A9", u"1.02b", u"mb.42/77zx-r", u"S1A7-QX92-KM3", u"", u"", u""};
 
 TEST(CodeAssemblyTest, WorkedExampleGivesCodeAndLogLines) {
   FixedSources sources(kWorkedExample);
@@ -21,10 +21,10 @@ TEST(CodeAssemblyTest, WorkedExampleGivesCodeAndLogLines) {
   CodeAssembly assembly(sources, log);
   EXPECT_EQ(assembly.GetSystemCode(), u"900603007249AQRXZ7MK29X31");
   EXPECT_EQ(assembly.ExistItem(), 0x19);
-  EXPECT_EQ(log.lines, (std::vector<Text>{u"CpuId = BFEBFBFF000306A9", u"BiosVersion = 1.02b",
-                                          u"BaseBordSerialNumber = mb.42/77zx-r",
-                                          u"HardDiskSerialNumber = S1A7-QX92-KM3",
-                                          u"--------------------------------------------------"}));
+  EXPECT_EQ(log.lines,
+            (std::vector<Text>{u"CpuId = BFEBFBFF000306A9", u"BiosVersion = 1.02b",
+                               u"BaseBordSerialNumber = mb.42/77zx-r", u"HardDiskSerialNumber = S1A7-QX92-KM3",
+                               u"--------------------------------------------------"}));
   EXPECT_EQ(sources.calls, (std::vector<int>{0, 1, 2, 3}));
 }
 
@@ -56,24 +56,42 @@ TEST_P(CodeAssemblyCases, FirstPressInNewWindow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CodeAssemblyCases,
-    ::testing::Values(
-        PressCase{"two parts, source 7 reached", {u"BFEBFBFF000306A9", u"", u"", u"", u"", u"", u"2864434397"},
-                  u"1008", 0x81, 7},
-        PressCase{"third part from source 7 still empties the body",
-                  {u"BFEBFBFF000306A9", u"", u"mb.42/77zx-r", u"", u"", u"", u"2864434397"}, u"9008", 0x89, 7},
-        PressCase{"every source empty", {u"", u"", u"", u"", u"", u"", u""}, u"0000", 0x00, 7},
-        PressCase{"sources 1 to 3 stop after 3", {u"ABCDEFG1", u"HIJKLMN2", u"OPQRSTU3", u"x", u"x", u"x", u"x"},
-                  u"B00FEDCBKJI1GP2NMLUTSRQ30", 0x0B, 3},
-        PressCase{"exactly 7 taken whole, 6 gives nothing",
-                  {u"1234567", u"ABCDEF", u"ab-cd-ef-12", u"QWERTYU", u"", u"", u""}, u"90054321DCB76Q21FEYTREWU1",
-                  0x19, 4},
-        PressCase{"non-ASCII and punctuation only", {u"\u0661\u0662\u0663\u0664\u0665\u0666\u0667\u0668", u"-.-.-.-.-.",
-                  u"", u"", u"", u"", u"123456"}, u"0000", 0x00, 7},
-        PressCase{"signature below one million leaves bit 0x80 clear",
-                  {u"AAAAAAA", u"BBBBBBB", u"", u"", u"", u"", u"999999"}, u"3000", 0x03, 7}),
+    ::testing::Values(PressCase{"two parts, source 7 reached",
+                                {u"BFEBFBFF000306A9", u"", u"", u"", u"", u"", u"2864434397"},
+                                u"1008",
+                                0x81,
+                                7},
+                      PressCase{"third part from source 7 still empties the body",
+                                {u"BFEBFBFF000306A9", u"", u"mb.42/77zx-r", u"", u"", u"", u"2864434397"},
+                                u"9008",
+                                0x89,
+                                7},
+                      PressCase{"every source empty", {u"", u"", u"", u"", u"", u"", u""}, u"0000", 0x00, 7},
+                      PressCase{"sources 1 to 3 stop after 3",
+                                {u"ABCDEFG1", u"HIJKLMN2", u"OPQRSTU3", u"x", u"x", u"x", u"x"},
+                                u"B00FEDCBKJI1GP2NMLUTSRQ30",
+                                0x0B,
+                                3},
+                      PressCase{"exactly 7 taken whole, 6 gives nothing",
+                                {u"1234567", u"ABCDEF", u"ab-cd-ef-12", u"QWERTYU", u"", u"", u""},
+                                u"90054321DCB76Q21FEYTREWU1",
+                                0x19,
+                                4},
+                      PressCase{"non-ASCII and punctuation only",
+                                {u"\u0661\u0662\u0663\u0664\u0665\u0666\u0667\u0668", u"-.-.-.-.-.", u"", u"", u"", u"",
+                                 u"123456"},
+                                u"0000",
+                                0x00,
+                                7},
+                      PressCase{"signature below one million leaves bit 0x80 clear",
+                                {u"AAAAAAA", u"BBBBBBB", u"", u"", u"", u"", u"999999"},
+                                u"3000",
+                                0x03,
+                                7}),
     [](const auto& info) {
       std::string n = info.param.name;
-      for (char& ch : n) if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+      for (char& ch : n)
+        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
       return n;
     });
 
@@ -107,9 +125,14 @@ TEST(CodeAssemblyTest, FailedLogLineEndsPressButKeepsBits) {
 }
 
 TEST(CodeAssemblyTest, TextSteps) {
-  struct { Text in; Text out; } reverse_blocks[] = {
-      {u"ABCDEFGHIJ", u"EDCBAJIHGF"}, {u"ABCDEFGHIJK", u"EDCBAJIHGFK"}, {u"ABC", u"CBA"}, {u"", u""},
-      {u"00306A94277ZXRQX92KM3", u"603007249AQRXZ7MK29X3"}};
+  struct {
+    Text in;
+    Text out;
+  } reverse_blocks[] = {{u"ABCDEFGHIJ", u"EDCBAJIHGF"},
+                        {u"ABCDEFGHIJK", u"EDCBAJIHGFK"},
+                        {u"ABC", u"CBA"},
+                        {u"", u""},
+                        {u"00306A94277ZXRQX92KM3", u"603007249AQRXZ7MK29X3"}};
   for (const auto& c : reverse_blocks) EXPECT_EQ(CodeAssembly::ReverseBlocks(c.in, 5), c.out);
   EXPECT_EQ(CodeAssembly::ScrambleBody(u""), u"");
   EXPECT_EQ(CodeAssembly::NormalizeIdentifier(u"ab-cd-ef-12"), u"ABCDEF12");

@@ -36,9 +36,9 @@ std::vector<Text> CodesOf(const DecodedLog& log) {
 struct GoodCase {
   const char* name;
   std::string bytes;
-  std::vector<Text> codes;          // of the complete presses, in order
-  std::vector<int> first_lines;     // of the complete presses
-  std::vector<int> incomplete_at;   // first lines of the skipped presses
+  std::vector<Text> codes;         // of the complete presses, in order
+  std::vector<int> first_lines;    // of the complete presses
+  std::vector<int> incomplete_at;  // first lines of the skipped presses
 };
 
 void PrintTo(const GoodCase& c, std::ostream* os) { *os << c.name; }
@@ -63,49 +63,72 @@ INSTANTIATE_TEST_SUITE_P(
         GoodCase{"worked example", kWorked, {u"900603007249AQRXZ7MK29X31"}, {1}, {}},
         GoodCase{"two parts, source 7 reached",
                  "CpuId = BFEBFBFF000306A9\r\n" + kEmpty2To6 + "DiskDriveSignature = 2864434397\r\n" + kSep,
-                 {u"1008"}, {1}, {}},
+                 {u"1008"},
+                 {1},
+                 {}},
         GoodCase{"three parts, the third from source 7",
                  "CpuId = BFEBFBFF000306A9\r\nBiosVersion = \r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
                  "HardDiskSerialNumber = \r\nBiosName = \r\nBaseBordManufacturer = \r\n"
-                 "DiskDriveSignature = 2864434397\r\n" + kSep,
-                 {u"9008"}, {1}, {}},
+                 "DiskDriveSignature = 2864434397\r\n" +
+                     kSep,
+                 {u"9008"},
+                 {1},
+                 {}},
         GoodCase{"each press as a first press",
                  "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = \r\n"
-                 "HardDiskSerialNumber = S1A7-QX92-KM3\r\nBiosName = LEGACY BIOS 2.07\r\n" + kSep + kWorked,
-                 {u"100603009XQ9AB3MK202SOI73", u"900603007249AQRXZ7MK29X31"}, {1, 7}, {}},
-        GoodCase{"no source usable", "CpuId = \r\n" + kEmpty2To6 + "DiskDriveSignature = \r\n" + kSep,
-                 {u"0000"}, {1}, {}},
-        GoodCase{"empty file", "", {}, {}, {}},
-        GoodCase{"no final CR LF", kWorked.substr(0, kWorked.size() - 2), {u"900603007249AQRXZ7MK29X31"}, {1},
+                 "HardDiskSerialNumber = S1A7-QX92-KM3\r\nBiosName = LEGACY BIOS 2.07\r\n" +
+                     kSep + kWorked,
+                 {u"100603009XQ9AB3MK202SOI73", u"900603007249AQRXZ7MK29X31"},
+                 {1, 7},
                  {}},
+        GoodCase{
+            "no source usable", "CpuId = \r\n" + kEmpty2To6 + "DiskDriveSignature = \r\n" + kSep, {u"0000"}, {1}, {}},
+        GoodCase{"empty file", "", {}, {}, {}},
+        GoodCase{"no final CR LF", kWorked.substr(0, kWorked.size() - 2), {u"900603007249AQRXZ7MK29X31"}, {1}, {}},
         GoodCase{"UTF-8 byte-order mark", "\xEF\xBB\xBF" + kWorked, {u"900603007249AQRXZ7MK29X31"}, {1}, {}},
         GoodCase{"non-ASCII bytes stay out of the code",
                  "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\n"
                  "BaseBordSerialNumber = mb.42/77zx-r\xC3\xA9\xFF\r\nHardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
                      kSep,
-                 {u"900603007249AQRXZ7MK29X31"}, {1}, {}},
+                 {u"900603007249AQRXZ7MK29X31"},
+                 {1},
+                 {}},
         GoodCase{"value broken over lines",
                  "CpuId = BFEBFBFF\r\n000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
-                 "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" + kSep,
-                 {u"900603007249AQRXZ7MK29X31"}, {1}, {}},
+                 "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
+                     kSep,
+                 {u"900603007249AQRXZ7MK29X31"},
+                 {1},
+                 {}},
         GoodCase{"label line that lost its trailing blank",
                  "CpuId = BFEBFBFF000306A9\r\nBiosVersion =\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
-                 "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" + kSep,
-                 {u"900603007249AQRXZ7MK29X31"}, {1}, {}},
+                 "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
+                     kSep,
+                 {u"900603007249AQRXZ7MK29X31"},
+                 {1},
+                 {}},
         GoodCase{"press cut short before a new press",
-                 "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\n" + kWorked, {u"900603007249AQRXZ7MK29X31"},
-                 {3}, {1}},
-        GoodCase{"press whose separator was not written",
-                 kWorked.substr(0, kWorked.size() - kSep.size()) + kWorked, {u"900603007249AQRXZ7MK29X31"}, {5},
+                 "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\n" + kWorked,
+                 {u"900603007249AQRXZ7MK29X31"},
+                 {3},
                  {1}},
-        GoodCase{"lines without separator at the end", kWorked + "CpuId = BFEBFBFF000306A9\r\nBiosVersion = ",
-                 {u"900603007249AQRXZ7MK29X31"}, {1}, {6}}));
+        GoodCase{"press whose separator was not written",
+                 kWorked.substr(0, kWorked.size() - kSep.size()) + kWorked,
+                 {u"900603007249AQRXZ7MK29X31"},
+                 {5},
+                 {1}},
+        GoodCase{"lines without separator at the end",
+                 kWorked + "CpuId = BFEBFBFF000306A9\r\nBiosVersion = ",
+                 {u"900603007249AQRXZ7MK29X31"},
+                 {1},
+                 {6}}));
 
 TEST(LogDecoderTest, ContinuationLinesJoinWithCrLfAndLoneLfStays) {
   const DecodedLog log = DecodeDiagnosticLog(
       "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nrev\n7\r\nBaseBordSerialNumber = \r\n"
       "HardDiskSerialNumber = \r\n\r\nBiosName = x\r\n\xE9t\xE9\r\nBaseBordManufacturer = \r\n"
-      "DiskDriveSignature = 1\r\n" + kSep);
+      "DiskDriveSignature = 1\r\n" +
+      kSep);
   ASSERT_EQ(log.presses.size(), 1u);
   const RecordedValues& v = log.presses[0].values;
   EXPECT_EQ(v[1], Text(u"1.02b\r\nrev\n7"));
@@ -143,14 +166,17 @@ INSTANTIATE_TEST_SUITE_P(
     Table, BadLogs,
     ::testing::Values(
         BadCase{"not a log", "hello\r\nworld\r\n", 1, u"not a diagnostic log"},
-        BadCase{"binary file", std::string("\x7F" "ELF\x02\x01\n\0\0", 9), 1, u"not a diagnostic log: the first line"},
+        BadCase{"binary file",
+                std::string("\x7F"
+                            "ELF\x02\x01\n\0\0",
+                            9),
+                1, u"not a diagnostic log: the first line"},
         BadCase{"LF line ends only", "CpuId = BFEBFBFF000306A9\nBiosVersion = 1.02b\n", 1,
                 u"not a diagnostic log: its lines end with LF"},
         BadCase{"unknown label", "CpuId = BFEBFBFF000306A9\r\nMacAddress = 001122334455\r\n", 2,
                 u"unknown label \"MacAddress = \""},
         BadCase{"unknown label at the start", "Serial = 1\r\n", 1, u"unknown label \"Serial = \""},
-        BadCase{"label skipped", "CpuId = BFEBFBFF000306A9\r\nBaseBordSerialNumber = 1\r\n", 2,
-                u"labels out of order"},
+        BadCase{"label skipped", "CpuId = BFEBFBFF000306A9\r\nBaseBordSerialNumber = 1\r\n", 2, u"labels out of order"},
         BadCase{"press not starting with CpuId", "BiosVersion = 1.02b\r\n" + kWorked, 1, u"labels out of order"},
         BadCase{"label repeated", "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1\r\nBiosVersion = 2\r\n", 3,
                 u"labels out of order"},
@@ -159,9 +185,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "BiosName = \r\nBaseBordManufacturer = NULL\r\nDiskDriveSignature = \r\nBiosName = \r\n" +
                     kSep,
                 8, u"labels out of order: \"BiosName = \" line where the separator line belongs"},
-        BadCase{"line after three parts",
-                kWorked.substr(0, kWorked.size() - kSep.size()) + "BiosName = x\r\n" + kSep, 5,
-                u"\"BiosName = \" line after three parts"},
+        BadCase{"line after three parts", kWorked.substr(0, kWorked.size() - kSep.size()) + "BiosName = x\r\n" + kSep,
+                5, u"\"BiosName = \" line after three parts"},
         BadCase{"line after three parts at the end of the file",
                 kWorked.substr(0, kWorked.size() - kSep.size()) + "BiosName = x\r\n", 5,
                 u"\"BiosName = \" line after three parts"},
@@ -206,29 +231,49 @@ const std::string kWorkedLines = kWorked.substr(0, kWorked.size() - kSep.size())
 INSTANTIATE_TEST_SUITE_P(
     Table, DamagedLogs,
     ::testing::Values(
-        DamagedCase{"label out of order inside a press", "CpuId = BFEBFBFF000306A9\r\nBiosName = x\r\n" +
-                                                             kWorked.substr(26), {kW}, {1}, {2}, {}},
+        DamagedCase{"label out of order inside a press",
+                    "CpuId = BFEBFBFF000306A9\r\nBiosName = x\r\n" + kWorked.substr(26),
+                    {kW},
+                    {1},
+                    {2},
+                    {}},
         DamagedCase{"separator too early drops that press only",
-                    "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\n" + kSep + kWorked, {kW}, {4}, {3}, {}},
+                    "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\n" + kSep + kWorked,
+                    {kW},
+                    {4},
+                    {3},
+                    {}},
         // A short write of "CpuId = 178BFBFF" glued to the next press's first line;
         // without the check the glued value gives the same part and the damage
         // passes unseen.
         DamagedCase{"short write glued to the next press", "CpuId = 178BFBFF" + kWorked, {kW}, {1}, {1}, {}},
         DamagedCase{"short write inside the label", "Cpu" + kWorked, {kW}, {1}, {1}, {}},
         DamagedCase{"short write of a later line",
-                    "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.0" + kWorked, {kW}, {2}, {2}, {1}},
+                    "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.0" + kWorked,
+                    {kW},
+                    {2},
+                    {2},
+                    {1}},
         DamagedCase{"short write of the separator", kWorkedLines + "-----" + kWorked, {kW}, {5}, {5}, {1}},
         DamagedCase{"two copies interleaving different values",
                     "CpuId = BFEBFBFF000306A9\r\nCpuId = \r\nBiosVersion = \r\nBiosVersion = 1.02b\r\n"
                     "BaseBordSerialNumber = \r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
-                    "HardDiskSerialNumber = \r\nHardDiskSerialNumber = S1A7-QX92-KM3\r\n" + kSep +
-                        "BiosName = \r\nBaseBordManufacturer = \r\nDiskDriveSignature = \r\n" + kSep,
-                    {kW, u"0000"}, {1, 2}, {}, {}},
-        DamagedCase{"UTF-16 big-endian without a byte-order mark", [] {
+                    "HardDiskSerialNumber = \r\nHardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
+                        kSep + "BiosName = \r\nBaseBordManufacturer = \r\nDiskDriveSignature = \r\n" + kSep,
+                    {kW, u"0000"},
+                    {1, 2},
+                    {},
+                    {}},
+        DamagedCase{"UTF-16 big-endian without a byte-order mark",
+                    [] {
                       std::string out;
                       for (char c : kWorked) out += std::string(1, '\0') + c;
                       return out;
-                    }(), {kW}, {1}, {}, {}},
+                    }(),
+                    {kW},
+                    {1},
+                    {},
+                    {}},
         DamagedCase{"empty lines between presses", kWorked + "\r\n\r\n" + kWorked, {kW, kW}, {1, 8}, {6}, {}}));
 
 TEST(LogDecoderTest, NamesTheEncodingAndConvertedLineEnds) {
@@ -295,8 +340,8 @@ TEST(LogJsonTest, StreamedTextIsTheTextOfTheWholeObject) {
   const syscode::DecodedLog whole = syscode::ReadDiagnosticLog(bytes);
   for (int indent : {0, 2}) {
     std::string streamed;
-    const syscode::DecodedLog log = syscode::WriteLogJson(bytes, Text(u"LogD.txt"), indent,
-                                                          [&](const std::string& piece) { streamed += piece; });
+    const syscode::DecodedLog log =
+        syscode::WriteLogJson(bytes, Text(u"LogD.txt"), indent, [&](const std::string& piece) { streamed += piece; });
     EXPECT_EQ(log.press_count, 2u);
     EXPECT_TRUE(log.presses.empty());
     const syscode::Json json = syscode::LogJson(whole, Text(u"LogD.txt"));

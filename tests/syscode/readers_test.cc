@@ -33,11 +33,9 @@ class ReadersTest : public testing::Test {
 
   // One instance holding the source's property with `value` (CIM type
   // string) between two other properties.
-  static std::vector<FakeInstance> OneValue(int index, Variant value,
-                                            std::int32_t cim_type = wmi::cim::kString) {
-    return {
-        Instance({TextProp(u"Caption", u"cap"), Prop(kSources[index].property, cim_type, std::move(value)),
-                  TextProp(u"Status", u"OK")})};
+  static std::vector<FakeInstance> OneValue(int index, Variant value, std::int32_t cim_type = wmi::cim::kString) {
+    return {Instance({TextProp(u"Caption", u"cap"), Prop(kSources[index].property, cim_type, std::move(value)),
+                      TextProp(u"Status", u"OK")})};
   }
 
   FakeComRuntime runtime_;
@@ -47,13 +45,11 @@ class ReadersTest : public testing::Test {
 TEST_F(ReadersTest, EachReaderEnumeratesItsClassWithFixedArguments) {
   for (int i = 0; i < syscode::kSourceCount; ++i) {
     runtime_.log.clear();
-    EXPECT_EQ(Read(i, OneValue(i, Variant::String(u" value \r\n"))), u"value")
-        << syscode::ToUtf8(kSources[i].name);
+    EXPECT_EQ(Read(i, OneValue(i, Variant::String(u" value \r\n"))), u"value") << syscode::ToUtf8(kSources[i].name);
     EXPECT_THAT(runtime_.Calls("Locator.ConnectServer"),
                 testing::ElementsAre("Locator.ConnectServer(.,root\\CIMV2,,,,,0,none)"));
-    EXPECT_THAT(
-        runtime_.Calls("Services.InstancesOf"),
-        testing::ElementsAre("Services.InstancesOf(" + syscode::ToUtf8(kSources[i].wmi_class) + ",17,none)"));
+    EXPECT_THAT(runtime_.Calls("Services.InstancesOf"),
+                testing::ElementsAre("Services.InstancesOf(" + syscode::ToUtf8(kSources[i].wmi_class) + ",17,none)"));
   }
 }
 
@@ -85,8 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
                     WordCase{"mixed_case_is_no_null_word", Variant::String(u"NuLL"), u"NuLL", u"NuLL"},
                     WordCase{"nULL_is_no_null_word", Variant::String(u"nULL"), u"nULL", u"nULL"},
                     WordCase{"longer_word", Variant::String(u"Null value"), u"Null value", u"Null value"},
-                    WordCase{"blanks_inside_stay", Variant::String(u"\x01 To Be Filled \x1f"),
-                             u"To Be Filled", u"To Be Filled"},
+                    WordCase{"blanks_inside_stay", Variant::String(u"\x01 To Be Filled \x1f"), u"To Be Filled",
+                             u"To Be Filled"},
                     WordCase{"empty", Variant::String(u""), u"", u""}),
     [](const testing::TestParamInfo<WordCase>& info) { return std::string(info.param.name); });
 

@@ -10,9 +10,7 @@ namespace {
 
 class ComApartmentEnvironment : public testing::Environment {
  public:
-  void SetUp() override {
-    apartment_ = std::make_unique<wmi::ComApartment>(wmi::ComApartment::Mode::kOleAndCom);
-  }
+  void SetUp() override { apartment_ = std::make_unique<wmi::ComApartment>(wmi::ComApartment::Mode::kOleAndCom); }
   void TearDown() override { apartment_.reset(); }
 
  private:

@@ -11,11 +11,11 @@
 
 namespace {
 
+using wmi::Variant;
+using wmi::VarType;
 using wmi::win32::FromComVariant;
 using wmi::win32::ScopedVariant;
 using wmi::win32::ToComVariant;
-using wmi::Variant;
-using wmi::VarType;
 
 TEST(ComVariant, AValueByReferenceIsReadThroughTheReference) {
   LONG value = -12;

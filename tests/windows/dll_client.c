@@ -12,7 +12,7 @@ int CheckCxxApi(void);
 
 static int failures = 0;
 
-static void Check(int ok, const char *what) {
+static void Check(int ok, const char* what) {
   if (!ok) {
     printf("FAILED: %s\n", what);
     ++failures;
@@ -31,15 +31,15 @@ static int CheckNoWmi(void) {
   return failures ? 1 : 0;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc == 2 && strcmp(argv[1], "--no-wmi") == 0) return CheckNoWmi();
 
-  static const char *const worked[SYSCODE_SOURCE_COUNT] = {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r",
-                                                           "S1A7-QX92-KM3", NULL, NULL, NULL};
-  static const char *const inventory[SYSCODE_SOURCE_COUNT] = {
+  static const char* const worked[SYSCODE_SOURCE_COUNT] = {
+      "BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", NULL, NULL, NULL};
+  static const char* const inventory[SYSCODE_SOURCE_COUNT] = {
       "BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", "LEGACY BIOS 2.07", "ASUSTeK", "2864434397"};
-  static const char *const missing[SYSCODE_SOURCE_COUNT] = {"BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r",
-                                                            NULL, NULL, NULL, NULL};
+  static const char* const missing[SYSCODE_SOURCE_COUNT] = {
+      "BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", NULL, NULL, NULL, NULL};
   char code[SYSCODE_CODE_BUFFER_SIZE];
   int result;
 

@@ -96,11 +96,11 @@ template <typename I>
 HRESULT STDMETHODCALLTYPE QueryInterfaceOf(I* p, REFIID iid, void** out) {
   FakeObject* self = Self(p);
   *out = nullptr;
-  const bool wanted = IsEqualIID(iid, kIidUnknown) || IsEqualIID(iid, IidOf(self->kind)) ||
-                      (IsEqualIID(iid, kIidDispatch) && self->kind != Kind::kInstanceEnum &&
-                       self->kind != Kind::kPropertyEnum);
-  if (!wanted || (self->kind == Kind::kLocator && !self->script->locator_offers_interface &&
-                  !IsEqualIID(iid, kIidUnknown))) {
+  const bool wanted =
+      IsEqualIID(iid, kIidUnknown) || IsEqualIID(iid, IidOf(self->kind)) ||
+      (IsEqualIID(iid, kIidDispatch) && self->kind != Kind::kInstanceEnum && self->kind != Kind::kPropertyEnum);
+  if (!wanted ||
+      (self->kind == Kind::kLocator && !self->script->locator_offers_interface && !IsEqualIID(iid, kIidUnknown))) {
     return E_NOINTERFACE;
   }
   ++self->refs;
@@ -144,10 +144,10 @@ HRESULT STDMETHODCALLTYPE InvokeOf(I*, DISPID, REFIID, LCID, WORD, DISPPARAMS*, 
 // left empty on purpose.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
-#define FAKE_DISPATCH(I)                                                                            \
-  .QueryInterface = QueryInterfaceOf<I>, .AddRef = AddRefOf<I>, .Release = ReleaseOf<I>,            \
-  .GetTypeInfoCount = TypeInfoCountOf<I>, .GetTypeInfo = TypeInfoOf<I>,                             \
-  .GetIDsOfNames = IdsOfNamesOf<I>, .Invoke = InvokeOf<I>
+#define FAKE_DISPATCH(I)                                                                                  \
+  .QueryInterface = QueryInterfaceOf<I>, .AddRef = AddRefOf<I>, .Release = ReleaseOf<I>,                  \
+  .GetTypeInfoCount = TypeInfoCountOf<I>, .GetTypeInfo = TypeInfoOf<I>, .GetIDsOfNames = IdsOfNamesOf<I>, \
+  .Invoke = InvokeOf<I>
 
 std::string SetText(IDispatch* named_values) { return named_values == nullptr ? "<none>" : "<set>"; }
 
@@ -157,8 +157,8 @@ HRESULT STDMETHODCALLTYPE ConnectServer(ISWbemLocator* p, BSTR server, BSTR name
                                         ISWbemServices** out) {
   FakeObject* self = Self(p);
   *out = nullptr;
-  self->script->calls.push_back("ConnectServer(" + Utf8(server) + "," + Utf8(name_space) + "," + Utf8(user) +
-                                "," + Utf8(password) + "," + Utf8(locale) + "," + Utf8(authority) + "," +
+  self->script->calls.push_back("ConnectServer(" + Utf8(server) + "," + Utf8(name_space) + "," + Utf8(user) + "," +
+                                Utf8(password) + "," + Utf8(locale) + "," + Utf8(authority) + "," +
                                 std::to_string(flags) + "," + SetText(named_values) + ")");
   HRESULT hr;
   if (Fails(self, "ConnectServer", &hr)) return hr;
@@ -178,12 +178,12 @@ HRESULT STDMETHODCALLTYPE InstancesOf(ISWbemServices* p, BSTR class_name, LONG f
   *out = reinterpret_cast<ISWbemObjectSet*>(New(self->script, Kind::kObjectSet));
   return S_OK;
 }
-HRESULT STDMETHODCALLTYPE ExecQuery(ISWbemServices* p, BSTR query, BSTR language, LONG flags,
-                                    IDispatch* named_values, ISWbemObjectSet** out) {
+HRESULT STDMETHODCALLTYPE ExecQuery(ISWbemServices* p, BSTR query, BSTR language, LONG flags, IDispatch* named_values,
+                                    ISWbemObjectSet** out) {
   FakeObject* self = Self(p);
   *out = nullptr;
-  self->script->calls.push_back("ExecQuery(" + Utf8(query) + "," + Utf8(language) + "," + std::to_string(flags) +
-                                "," + SetText(named_values) + ")");
+  self->script->calls.push_back("ExecQuery(" + Utf8(query) + "," + Utf8(language) + "," + std::to_string(flags) + "," +
+                                SetText(named_values) + ")");
   HRESULT hr;
   if (Fails(self, "ExecQuery", &hr)) return hr;
   *out = reinterpret_cast<ISWbemObjectSet*>(New(self->script, Kind::kObjectSet));
@@ -220,8 +220,8 @@ HRESULT STDMETHODCALLTYPE CountOf(I* p, LONG* count) {
 HRESULT STDMETHODCALLTYPE Next(IEnumVARIANT* p, ULONG wanted, VARIANT* items, ULONG* fetched) {
   FakeObject* self = Self(p);
   const FakeWbemScript& script = *self->script;
-  const size_t total = self->kind == Kind::kInstanceEnum ? script.instances.size()
-                                                         : script.instances[self->instance].properties.size();
+  const size_t total =
+      self->kind == Kind::kInstanceEnum ? script.instances.size() : script.instances[self->instance].properties.size();
   ULONG got = 0;
   while (got < wanted && self->position < total) {
     FakeObject* item = self->kind == Kind::kInstanceEnum
@@ -286,8 +286,7 @@ HRESULT STDMETHODCALLTYPE CimTypeOf(ISWbemProperty* p, WbemCimtypeEnum* type) {
 const ISWbemLocatorVtbl kLocatorVtbl = {FAKE_DISPATCH(ISWbemLocator), .ConnectServer = ConnectServer};
 const ISWbemServicesVtbl kServicesVtbl = {FAKE_DISPATCH(ISWbemServices), .InstancesOf = InstancesOf,
                                           .ExecQuery = ExecQuery};
-const ISWbemObjectSetVtbl kObjectSetVtbl = {FAKE_DISPATCH(ISWbemObjectSet),
-                                            .get__NewEnum = NewEnumOf<ISWbemObjectSet>,
+const ISWbemObjectSetVtbl kObjectSetVtbl = {FAKE_DISPATCH(ISWbemObjectSet), .get__NewEnum = NewEnumOf<ISWbemObjectSet>,
                                             .get_Count = CountOf<ISWbemObjectSet>};
 const IEnumVARIANTVtbl kEnumVtbl = {.QueryInterface = QueryInterfaceOf<IEnumVARIANT>,
                                     .AddRef = AddRefOf<IEnumVARIANT>,

@@ -18,8 +18,8 @@
 namespace {
 
 using syscode::FileSystem;
-using syscode::Text;
 using syscode::FromWide;
+using syscode::Text;
 using syscode::Wide;
 
 // A fresh folder under the temporary folder, removed with its files.
@@ -59,8 +59,8 @@ class TempFolder {
 };
 
 std::string Content(const Text& name) {
-  HANDLE h = CreateFileW(Wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         0, nullptr);
+  HANDLE h =
+      CreateFileW(Wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing>";
   std::string out;
   char buffer[4096];
@@ -188,11 +188,11 @@ TEST_F(Win32FilesTest, OthersMayReadButNotWriteWhileTheFileIsOpen) {
   const Text name = folder.Path(L"out.txt");
   FileSystem::Handle handle = 0;
   ASSERT_EQ(fs.Create(name, &handle), 0);
-  HANDLE reader = CreateFileW(Wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+  HANDLE reader =
+      CreateFileW(Wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
-  HANDLE writer = CreateFileW(Wide(name), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+  HANDLE writer =
+      CreateFileW(Wide(name), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);

@@ -13,9 +13,7 @@ namespace {
 
 class UserDecimalSeparatorTest : public testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved_, 16), 0);
-  }
+  void SetUp() override { ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved_, 16), 0); }
   void TearDown() override { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved_); }
 
   wchar_t saved_[16] = {};

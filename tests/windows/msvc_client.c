@@ -5,7 +5,7 @@
  * exit code is the number of failed checks. */
 #include <syscode/syscode.h>
 
-static int Same(const char *a, const char *b) {
+static int Same(const char* a, const char* b) {
   while (*a != '\0' && *a == *b) {
     ++a;
     ++b;
@@ -13,10 +13,10 @@ static int Same(const char *a, const char *b) {
   return *a == *b;
 }
 
-static int Contains(const char *text, const char *part) {
+static int Contains(const char* text, const char* part) {
   for (; *text != '\0'; ++text) {
-    const char *t = text;
-    const char *p = part;
+    const char* t = text;
+    const char* p = part;
     while (*p != '\0' && *t == *p) {
       ++t;
       ++p;
@@ -27,9 +27,9 @@ static int Contains(const char *text, const char *part) {
 }
 
 int mainCRTStartup(void) {
-  static const char *const inventory[SYSCODE_SOURCE_COUNT] = {
+  static const char* const inventory[SYSCODE_SOURCE_COUNT] = {
       "BFEBFBFF000306A9", "1.02b", "mb.42/77zx-r", "S1A7-QX92-KM3", "LEGACY BIOS 2.07", "ASUSTeK", "2864434397"};
-  static const char *const missing[SYSCODE_SOURCE_COUNT] = {"BFEBFBFF000306A9", 0, 0, 0, 0, 0, 0};
+  static const char* const missing[SYSCODE_SOURCE_COUNT] = {"BFEBFBFF000306A9", 0, 0, 0, 0, 0, 0};
   char code[SYSCODE_CODE_BUFFER_SIZE];
   int failures = 0;
 

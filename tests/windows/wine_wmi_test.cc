@@ -92,8 +92,8 @@ class WineWmi : public testing::Test {
 // instance's properties; gives the HRESULT of each step it reached and,
 // where the property enumeration works, each property's name and CIM type.
 struct Walk {
-  wmi::HRESULT create = -1, connect = -1, instances = -1, count_hr = -1, new_enum = -1, next = -1,
-               properties = -1, property_count_hr = -1, property_enum = -1;
+  wmi::HRESULT create = -1, connect = -1, instances = -1, count_hr = -1, new_enum = -1, next = -1, properties = -1,
+               property_count_hr = -1, property_enum = -1;
   std::int32_t count = 0, property_count = 0;
   std::vector<Text> names;
   std::vector<std::int32_t> cim_types;
@@ -245,8 +245,7 @@ TEST_F(WineWmi, ANamespaceThePlatformRejectsFails) {
   wmi::T2DimStrArray table = {{u"left over"}};
   std::int32_t count = -7;
   Text error;
-  EXPECT_EQ(wmi::QueryWmiTable(u".", u"root\\NoSuchNamespace", u"", u"", u"Win32_Processor", table, count, error),
-            -1);
+  EXPECT_EQ(wmi::QueryWmiTable(u".", u"root\\NoSuchNamespace", u"", u"", u"Win32_Processor", table, count, error), -1);
   EXPECT_EQ(count, 0);
   EXPECT_TRUE(table.empty());
   EXPECT_EQ(error, FailureText(rejected));
@@ -266,8 +265,8 @@ class UnregisteredServer : public wmi::TOleServer {
   void Disconnect() override {}
 
  private:
-  wmi::TServerData data_ = {{0x5C0DE000, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7, 8}}, wmi::kIID_IUnknown,
-                            wmi::kGUID_NULL, 0};
+  wmi::TServerData data_ = {
+      {0x5C0DE000, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7, 8}}, wmi::kIID_IUnknown, wmi::kGUID_NULL, 0};
 };
 
 TEST(WineCom, AServerThatCannotBeCreatedNamesTheSystemMessageAndItsClass) {

@@ -34,9 +34,7 @@ void PrintTo(const Int64Case& c, std::ostream* os) { *os << c.name; }
 
 class VariantToInt64Test : public testing::TestWithParam<Int64Case> {};
 
-TEST_P(VariantToInt64Test, Converts) {
-  EXPECT_EQ(wmi::VariantToInt64(GetParam().value), GetParam().expected);
-}
+TEST_P(VariantToInt64Test, Converts) { EXPECT_EQ(wmi::VariantToInt64(GetParam().value), GetParam().expected); }
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, VariantToInt64Test,
@@ -52,19 +50,16 @@ INSTANTIATE_TEST_SUITE_P(
         Int64Case{"real_half_down_to_even", Variant::Real64(2.5), 2},
         Int64Case{"real_half_up_to_even", Variant::Real64(3.5), 4},
         Int64Case{"real_negative_half", Variant::Real64(-2.5), -2},
-        Int64Case{"real_above_half", Variant::Real64(2.51), 3},
-        Int64Case{"real32", Variant::Real32(7.75f), 8},
+        Int64Case{"real_above_half", Variant::Real64(2.51), 3}, Int64Case{"real32", Variant::Real32(7.75f), 8},
         Int64Case{"text_with_blanks", Variant::String(u"  42 \t"), 42},
-        Int64Case{"text_plus", Variant::String(u"+7"), 7},
-        Int64Case{"text_minus", Variant::String(u"-19"), -19},
+        Int64Case{"text_plus", Variant::String(u"+7"), 7}, Int64Case{"text_minus", Variant::String(u"-19"), -19},
         Int64Case{"text_fraction_to_even", Variant::String(u"2.5"), 2},
         Int64Case{"text_fraction_up", Variant::String(u"2.500001"), 3},
         Int64Case{"text_fraction_odd", Variant::String(u"-3.5"), -4},
         Int64Case{"text_exponent", Variant::String(u"1.5e3"), 1500},
         Int64Case{"text_leading_zeros", Variant::String(u"000123"), 123},
         Int64Case{"text_max", Variant::String(u"9223372036854775807"), 9223372036854775807LL},
-        Int64Case{"text_min", Variant::String(u"-9223372036854775808"),
-                  std::numeric_limits<std::int64_t>::min()},
+        Int64Case{"text_min", Variant::String(u"-9223372036854775808"), std::numeric_limits<std::int64_t>::min()},
         Int64Case{"text_small_fraction", Variant::String(u".4"), 0}),
     [](const testing::TestParamInfo<Int64Case>& info) { return std::string(info.param.name); });
 
@@ -78,54 +73,52 @@ void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class VariantConversionFailureTest : public testing::TestWithParam<FailureCase> {};
 
-TEST_P(VariantConversionFailureTest, RaisesMessage) {
-  EXPECT_EQ(FailureOf(GetParam().convert), GetParam().message);
-}
+TEST_P(VariantConversionFailureTest, RaisesMessage) { EXPECT_EQ(FailureOf(GetParam().convert), GetParam().message); }
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, VariantConversionFailureTest,
-    testing::Values(
-        FailureCase{"null_to_int64", [] { wmi::VariantToInt64(Variant::Null()); },
-                    u"Could not convert variant of type (Null) into type (Int64)"},
-        FailureCase{"object_to_int64", [] { wmi::VariantToInt64(Variant::Object(nullptr)); },
-                    u"Could not convert variant of type (Dispatch) into type (Int64)"},
-        FailureCase{"array_to_int64",
-                    [] { wmi::VariantToInt64(Variant::Array(VarType::kUInt8, {Variant::UInt8(1)})); },
-                    u"Could not convert variant of type (Array Byte) into type (Int64)"},
-        FailureCase{"text_not_a_number", [] { wmi::VariantToInt64(Variant::String(u"12abc")); },
-                    u"Could not convert variant of type (OleStr) into type (Int64)"},
-        FailureCase{"text_empty", [] { wmi::VariantToInt64(Variant::String(u"")); },
-                    u"Could not convert variant of type (OleStr) into type (Int64)"},
-        FailureCase{"text_blanks", [] { wmi::VariantToInt64(Variant::String(u"   ")); },
-                    u"Could not convert variant of type (OleStr) into type (Int64)"},
-        FailureCase{"text_blank_inside", [] { wmi::VariantToInt64(Variant::String(u"1 2")); },
-                    u"Could not convert variant of type (OleStr) into type (Int64)"},
-        FailureCase{"text_above_max", [] { wmi::VariantToInt64(Variant::String(u"9223372036854775808")); },
-                    u"Overflow while converting variant of type (OleStr) into type (Int64)"},
-        FailureCase{"text_huge_exponent", [] { wmi::VariantToInt64(Variant::String(u"1e30")); },
-                    u"Overflow while converting variant of type (OleStr) into type (Int64)"},
-        FailureCase{"uint64_above_max", [] { wmi::VariantToInt64(Variant::UInt64(9223372036854775808ULL)); },
-                    u"Overflow while converting variant of type (UInt64) into type (Int64)"},
-        FailureCase{"real_above_max", [] { wmi::VariantToInt64(Variant::Real64(9.3e18)); },
-                    u"Overflow while converting variant of type (Double) into type (Int64)"},
-        FailureCase{"real_nan", [] { wmi::VariantToInt64(Variant::Real64(std::nan(""))); },
-                    u"Overflow while converting variant of type (Double) into type (Int64)"},
-        FailureCase{"null_to_double", [] { wmi::VariantToDouble(Variant::Null()); },
-                    u"Could not convert variant of type (Null) into type (Double)"},
-        FailureCase{"text_to_double_overflow", [] { wmi::VariantToDouble(Variant::String(u"1e400")); },
-                    u"Overflow while converting variant of type (OleStr) into type (Double)"},
-        FailureCase{"array_to_double",
-                    [] { wmi::VariantToDouble(Variant::Array(VarType::kReal64, {Variant::Real64(1)})); },
-                    u"Could not convert variant of type (Array Double) into type (Double)"},
-        FailureCase{"text_to_bool", [] { wmi::VariantToBool(Variant::String(u"yes")); },
-                    u"Could not convert variant of type (OleStr) into type (Boolean)"},
-        FailureCase{"null_to_bool", [] { wmi::VariantToBool(Variant::Null()); },
-                    u"Could not convert variant of type (Null) into type (Boolean)"},
-        FailureCase{"null_to_text", [] { wmi::VariantToText(Variant::Null()); },
-                    u"Could not convert variant of type (Null) into type (OleStr)"},
-        FailureCase{"array_to_text",
-                    [] { wmi::VariantToText(Variant::Array(VarType::kText, {Variant::String(u"a")})); },
-                    u"Could not convert variant of type (Array OleStr) into type (OleStr)"}),
+    testing::Values(FailureCase{"null_to_int64", [] { wmi::VariantToInt64(Variant::Null()); },
+                                u"Could not convert variant of type (Null) into type (Int64)"},
+                    FailureCase{"object_to_int64", [] { wmi::VariantToInt64(Variant::Object(nullptr)); },
+                                u"Could not convert variant of type (Dispatch) into type (Int64)"},
+                    FailureCase{"array_to_int64",
+                                [] { wmi::VariantToInt64(Variant::Array(VarType::kUInt8, {Variant::UInt8(1)})); },
+                                u"Could not convert variant of type (Array Byte) into type (Int64)"},
+                    FailureCase{"text_not_a_number", [] { wmi::VariantToInt64(Variant::String(u"12abc")); },
+                                u"Could not convert variant of type (OleStr) into type (Int64)"},
+                    FailureCase{"text_empty", [] { wmi::VariantToInt64(Variant::String(u"")); },
+                                u"Could not convert variant of type (OleStr) into type (Int64)"},
+                    FailureCase{"text_blanks", [] { wmi::VariantToInt64(Variant::String(u"   ")); },
+                                u"Could not convert variant of type (OleStr) into type (Int64)"},
+                    FailureCase{"text_blank_inside", [] { wmi::VariantToInt64(Variant::String(u"1 2")); },
+                                u"Could not convert variant of type (OleStr) into type (Int64)"},
+                    FailureCase{"text_above_max", [] { wmi::VariantToInt64(Variant::String(u"9223372036854775808")); },
+                                u"Overflow while converting variant of type (OleStr) into type (Int64)"},
+                    FailureCase{"text_huge_exponent", [] { wmi::VariantToInt64(Variant::String(u"1e30")); },
+                                u"Overflow while converting variant of type (OleStr) into type (Int64)"},
+                    FailureCase{"uint64_above_max",
+                                [] { wmi::VariantToInt64(Variant::UInt64(9223372036854775808ULL)); },
+                                u"Overflow while converting variant of type (UInt64) into type (Int64)"},
+                    FailureCase{"real_above_max", [] { wmi::VariantToInt64(Variant::Real64(9.3e18)); },
+                                u"Overflow while converting variant of type (Double) into type (Int64)"},
+                    FailureCase{"real_nan", [] { wmi::VariantToInt64(Variant::Real64(std::nan(""))); },
+                                u"Overflow while converting variant of type (Double) into type (Int64)"},
+                    FailureCase{"null_to_double", [] { wmi::VariantToDouble(Variant::Null()); },
+                                u"Could not convert variant of type (Null) into type (Double)"},
+                    FailureCase{"text_to_double_overflow", [] { wmi::VariantToDouble(Variant::String(u"1e400")); },
+                                u"Overflow while converting variant of type (OleStr) into type (Double)"},
+                    FailureCase{"array_to_double",
+                                [] { wmi::VariantToDouble(Variant::Array(VarType::kReal64, {Variant::Real64(1)})); },
+                                u"Could not convert variant of type (Array Double) into type (Double)"},
+                    FailureCase{"text_to_bool", [] { wmi::VariantToBool(Variant::String(u"yes")); },
+                                u"Could not convert variant of type (OleStr) into type (Boolean)"},
+                    FailureCase{"null_to_bool", [] { wmi::VariantToBool(Variant::Null()); },
+                                u"Could not convert variant of type (Null) into type (Boolean)"},
+                    FailureCase{"null_to_text", [] { wmi::VariantToText(Variant::Null()); },
+                                u"Could not convert variant of type (Null) into type (OleStr)"},
+                    FailureCase{"array_to_text",
+                                [] { wmi::VariantToText(Variant::Array(VarType::kText, {Variant::String(u"a")})); },
+                                u"Could not convert variant of type (Array OleStr) into type (OleStr)"}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST(VariantToDoubleTest, ConvertsNumbersTextAndEmpty) {

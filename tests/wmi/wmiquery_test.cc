@@ -47,8 +47,7 @@ class QueryWmiTableTest : public testing::Test {
   }
 
   std::int32_t Run(const Text& class_or_query, const Text& name_space = kNamespace) {
-    result_ =
-        wmi::QueryWmiTable(runtime_, u".", name_space, u"", u"", class_or_query, table_, count_, error_);
+    result_ = wmi::QueryWmiTable(runtime_, u".", name_space, u"", u"", class_or_query, table_, count_, error_);
     return result_;
   }
 
@@ -65,26 +64,25 @@ TEST_F(QueryWmiTableTest, OneInstanceGivesHeaderAndValues) {
   EXPECT_EQ(Run(u"Win32_BIOS"), 2);
   EXPECT_EQ(count_, 1);
   EXPECT_EQ(error_, u"");
-  EXPECT_EQ(table_, (T2DimStrArray{{u"Instance", u"Name", u"Version"},
-                                   {u"1", u"BIOS Date: 01/01/20", u"ALASKA - 1072009"}}));
+  EXPECT_EQ(table_,
+            (T2DimStrArray{{u"Instance", u"Name", u"Version"}, {u"1", u"BIOS Date: 01/01/20", u"ALASKA - 1072009"}}));
 }
 
 TEST_F(QueryWmiTableTest, ExactCallsOfOneClassEnumeration) {
   runtime_.Class(kNamespace, u"Win32_BIOS").instances = {
       Instance({TextProp(u"Name", u"n"), fakes::Prop(u"Size", 19, Variant::UInt32(7))})};
   ASSERT_EQ(Run(u"Win32_BIOS"), 2);
-  EXPECT_THAT(
-      runtime_.log,
-      ElementsAre("GetActiveObject(SWbemLocator)", "CoCreateInstance(SWbemLocator,5,IUnknown)",
-                  "Locator.QueryInterface(ISWbemLocator)", "Locator.ConnectServer(.,root\\CIMV2,,,,,0,none)",
-                  "Services.InstancesOf(Win32_BIOS,17,none)", "ObjectSet.Count()", "ObjectSet._NewEnum()",
-                  "ObjectEnum.QueryInterface(IEnumVARIANT)", "ObjectEnum.Next(1)",
-                  "Object.QueryInterface(ISWbemObject)", "Object.Properties_()", "PropertySet.Count()",
-                  "PropertySet._NewEnum()", "PropertyEnum.QueryInterface(IEnumVARIANT)",
-                  "PropertyEnum.Next(1)", "Property.QueryInterface(ISWbemProperty)", "Property.Value(Name)",
-                  "Property.CIMType(Name)", "Property.Name(Name)", "PropertyEnum.Next(1)",
-                  "Property.QueryInterface(ISWbemProperty)", "Property.Value(Size)", "Property.CIMType(Size)",
-                  "Property.Name(Size)", "PropertyEnum.Next(1)", "ObjectEnum.Next(1)"));
+  EXPECT_THAT(runtime_.log,
+              ElementsAre("GetActiveObject(SWbemLocator)", "CoCreateInstance(SWbemLocator,5,IUnknown)",
+                          "Locator.QueryInterface(ISWbemLocator)", "Locator.ConnectServer(.,root\\CIMV2,,,,,0,none)",
+                          "Services.InstancesOf(Win32_BIOS,17,none)", "ObjectSet.Count()", "ObjectSet._NewEnum()",
+                          "ObjectEnum.QueryInterface(IEnumVARIANT)", "ObjectEnum.Next(1)",
+                          "Object.QueryInterface(ISWbemObject)", "Object.Properties_()", "PropertySet.Count()",
+                          "PropertySet._NewEnum()", "PropertyEnum.QueryInterface(IEnumVARIANT)", "PropertyEnum.Next(1)",
+                          "Property.QueryInterface(ISWbemProperty)", "Property.Value(Name)", "Property.CIMType(Name)",
+                          "Property.Name(Name)", "PropertyEnum.Next(1)", "Property.QueryInterface(ISWbemProperty)",
+                          "Property.Value(Size)", "Property.CIMType(Size)", "Property.Name(Size)",
+                          "PropertyEnum.Next(1)", "ObjectEnum.Next(1)"));
 }
 
 TEST_F(QueryWmiTableTest, RealValuesUseTheUsersDecimalSeparator) {
@@ -130,29 +128,24 @@ TEST_P(QueryPathTest, SelectInCapitalsAtTheStartTakesTheQueryPath) {
   ASSERT_EQ(Run(GetParam().text), 3);
   const std::string text = syscode::ToUtf8(GetParam().text);
   if (GetParam().query_path) {
-    EXPECT_THAT(runtime_.Calls("Services.ExecQuery"),
-                ElementsAre("Services.ExecQuery(" + text + ",WQL,16,none)"));
+    EXPECT_THAT(runtime_.Calls("Services.ExecQuery"), ElementsAre("Services.ExecQuery(" + text + ",WQL,16,none)"));
     EXPECT_TRUE(runtime_.Calls("Services.InstancesOf").empty());
   } else {
-    EXPECT_THAT(runtime_.Calls("Services.InstancesOf"),
-                ElementsAre("Services.InstancesOf(" + text + ",17,none)"));
+    EXPECT_THAT(runtime_.Calls("Services.InstancesOf"), ElementsAre("Services.InstancesOf(" + text + ",17,none)"));
     EXPECT_TRUE(runtime_.Calls("Services.ExecQuery").empty());
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, QueryPathTest,
                          testing::Values(PathCase{"capitals", u"SELECT * FROM Win32_BIOS", true},
-                                         PathCase{"word_only", u"SELECT", true},
-                                         PathCase{"glued", u"SELECTION", true},
+                                         PathCase{"word_only", u"SELECT", true}, PathCase{"glued", u"SELECTION", true},
                                          PathCase{"lower_case", u"select * from Win32_BIOS", false},
                                          PathCase{"mixed_case", u"Select * from Win32_BIOS", false},
                                          PathCase{"leading_blank", u" SELECT * FROM Win32_BIOS", false},
                                          PathCase{"leading_tab", u"\tSELECT * FROM Win32_BIOS", false},
                                          PathCase{"class_name", u"Win32_BIOS", false},
                                          PathCase{"shorter_than_select", u"SELEC", false}),
-                         [](const testing::TestParamInfo<PathCase>& info) {
-                           return std::string(info.param.name);
-                         });
+                         [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
 
 TEST_F(QueryWmiTableTest, ClassWithoutInstancesGivesNoRows) {
   runtime_.Class(kNamespace, u"Win32_PhysicalMedia");
@@ -208,8 +201,7 @@ TEST_F(QueryWmiTableTest, FailedValueOfTheFirstInstanceLeavesItsHeaderCellEmpty)
   runtime_.FailCall("Property.Value", 2, wmi::kE_FAIL);
   EXPECT_EQ(Run(u"C"), -1);
   EXPECT_EQ(error_, u"Unspecified error");
-  EXPECT_EQ(table_,
-            (T2DimStrArray{{u"Instance", u"A", u"", u""}, {u"1", u"a1", u"", u""}, {u"", u"", u"", u""}}));
+  EXPECT_EQ(table_, (T2DimStrArray{{u"Instance", u"A", u"", u""}, {u"1", u"a1", u"", u""}, {u"", u"", u"", u""}}));
   EXPECT_TRUE(runtime_.Calls("Property.Name(B)").empty());
 }
 
@@ -286,10 +278,10 @@ TEST_F(QueryWmiTableTest, EnumeratorStoppingWithAnErrorEndsTheWalkQuietly) {
   EXPECT_EQ(Run(u"C"), 3);
   EXPECT_EQ(error_, u"");
   EXPECT_EQ(count_, 3);
-  EXPECT_EQ(table_, (T2DimStrArray{{u"Instance", u"A", u"B", u""},
-                                   {u"1", u"a1", u"b1", u""},
-                                   {u"", u"", u"", u""},
-                                   {u"", u"", u"", u""}}));
+  EXPECT_EQ(
+      table_,
+      (T2DimStrArray{
+          {u"Instance", u"A", u"B", u""}, {u"1", u"a1", u"b1", u""}, {u"", u"", u"", u""}, {u"", u"", u"", u""}}));
   wmi::ClearThreadErrorInfo();
 }
 
@@ -341,9 +333,7 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"description_trimmed",
                     {"ObjectSet.Count", 1, wmi::kWBEM_E_FAILED, u"  Access denied. \r\n", kReturn},
                     u"Access denied"},
-        MessageCase{"description_periods",
-                    {"Object.Properties_", 1, wmi::kE_FAIL, u"Stopped...", kReturn},
-                    u"Stopped"},
+        MessageCase{"description_periods", {"Object.Properties_", 1, wmi::kE_FAIL, u"Stopped...", kReturn}, u"Stopped"},
         MessageCase{"system_message",
                     {"ObjectSet._NewEnum", 1, wmi::kE_OUTOFMEMORY, u"", kReturn},
                     u"Not enough memory resources are available to complete this operation"},
@@ -357,19 +347,13 @@ INSTANTIATE_TEST_SUITE_P(
                     {"PropertySet._NewEnum", 1, static_cast<wmi::HRESULT>(0x8abcdef0u), u"", kReturn},
                     u"OLE error 8ABCDEF0"},
         MessageCase{"name_fails", {"Property.Name", 2, wmi::kE_FAIL, u"", kReturn}, u"Unspecified error"},
-        MessageCase{"cim_type_fails",
-                    {"Property.CIMType", 4, wmi::kE_FAIL, u"Type unknown", kReturn},
-                    u"Type unknown"},
-        MessageCase{"thrown_message_trimmed",
-                    {"Property.Value", 1, 0, u"\r\n  Out of disk  \r\n", kThrow},
-                    u"Out of disk"},
-        MessageCase{"thrown_message_cut_at_nul",
-                    {"Property.Value", 1, 0, Text(u"first \0second", 13), kThrow},
-                    u"first"},
+        MessageCase{"cim_type_fails", {"Property.CIMType", 4, wmi::kE_FAIL, u"Type unknown", kReturn}, u"Type unknown"},
+        MessageCase{
+            "thrown_message_trimmed", {"Property.Value", 1, 0, u"\r\n  Out of disk  \r\n", kThrow}, u"Out of disk"},
+        MessageCase{
+            "thrown_message_cut_at_nul", {"Property.Value", 1, 0, Text(u"first \0second", 13), kThrow}, u"first"},
         MessageCase{"thrown_without_message", {"Property.Value", 1, 0, u"", kThrow}, u""},
-        MessageCase{"out_of_memory",
-                    {"Object.Properties_", 2, 0, u"", Fault::Kind::kThrowBadAlloc},
-                    u"Out of memory"},
+        MessageCase{"out_of_memory", {"Object.Properties_", 2, 0, u"", Fault::Kind::kThrowBadAlloc}, u"Out of memory"},
         MessageCase{"services_missing",
                     {"Locator.ConnectServer", 1, wmi::kS_OK, u"", Fault::Kind::kReturnNothing},
                     u"Invalid pointer"},
@@ -467,13 +451,12 @@ TEST_P(EveryCallFailsTest, ReleasesEverything) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Calls, EveryCallFailsTest,
-                         testing::Values("CoCreateInstance", "Locator.QueryInterface",
-                                         "Locator.ConnectServer", "Services.InstancesOf", "ObjectSet.Count",
-                                         "ObjectSet._NewEnum", "ObjectEnum.QueryInterface", "ObjectEnum.Next",
-                                         "Object.QueryInterface", "Object.Properties_", "PropertySet.Count",
-                                         "PropertySet._NewEnum", "PropertyEnum.QueryInterface",
-                                         "PropertyEnum.Next", "Property.QueryInterface", "Property.Value",
-                                         "Property.CIMType", "Property.Name"),
+                         testing::Values("CoCreateInstance", "Locator.QueryInterface", "Locator.ConnectServer",
+                                         "Services.InstancesOf", "ObjectSet.Count", "ObjectSet._NewEnum",
+                                         "ObjectEnum.QueryInterface", "ObjectEnum.Next", "Object.QueryInterface",
+                                         "Object.Properties_", "PropertySet.Count", "PropertySet._NewEnum",
+                                         "PropertyEnum.QueryInterface", "PropertyEnum.Next", "Property.QueryInterface",
+                                         "Property.Value", "Property.CIMType", "Property.Name"),
                          [](const testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            for (char& c : name) {
@@ -540,8 +523,7 @@ TEST_F(LocatorWrapperTest, ConnectServerPassesItsArgumentsUnchanged) {
   runtime_.AddNamespace(u"root\\default");
   wmi::TSWbemLocator locator(nullptr, runtime_);
   auto named = runtime_.NewLocator();  // any object stands for a named-value set
-  auto services =
-      locator.ConnectServer(u"host", u"root\\default", u"me", u"pw", u"MS_409", u"ntlm", 128, named);
+  auto services = locator.ConnectServer(u"host", u"root\\default", u"me", u"pw", u"MS_409", u"ntlm", 128, named);
   EXPECT_NE(services, nullptr);
   EXPECT_THAT(runtime_.Calls("Locator.ConnectServer"),
               ElementsAre("Locator.ConnectServer(host,root\\default,me,pw,MS_409,ntlm,128,set)"));

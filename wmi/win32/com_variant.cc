@@ -18,11 +18,11 @@ struct KindMapping {
 };
 
 constexpr KindMapping kKinds[] = {
-    {VarType::kEmpty, VT_EMPTY}, {VarType::kNull, VT_NULL},     {VarType::kInt8, VT_I1},
-    {VarType::kUInt8, VT_UI1},   {VarType::kInt16, VT_I2},      {VarType::kUInt16, VT_UI2},
-    {VarType::kInt32, VT_I4},    {VarType::kUInt32, VT_UI4},    {VarType::kInt64, VT_I8},
-    {VarType::kUInt64, VT_UI8},  {VarType::kReal32, VT_R4},     {VarType::kReal64, VT_R8},
-    {VarType::kBool, VT_BOOL},   {VarType::kText, VT_BSTR},     {VarType::kObject, VT_DISPATCH},
+    {VarType::kEmpty, VT_EMPTY}, {VarType::kNull, VT_NULL},  {VarType::kInt8, VT_I1},
+    {VarType::kUInt8, VT_UI1},   {VarType::kInt16, VT_I2},   {VarType::kUInt16, VT_UI2},
+    {VarType::kInt32, VT_I4},    {VarType::kUInt32, VT_UI4}, {VarType::kInt64, VT_I8},
+    {VarType::kUInt64, VT_UI8},  {VarType::kReal32, VT_R4},  {VarType::kReal64, VT_R8},
+    {VarType::kBool, VT_BOOL},   {VarType::kText, VT_BSTR},  {VarType::kObject, VT_DISPATCH},
 };
 
 VARTYPE VtOf(VarType type) {
@@ -70,12 +70,8 @@ HRESULT ScalarFromComVariant(const VARIANT& in, Variant* out) {
       *out = Variant::String(FromWide(b, b == nullptr ? 0 : SysStringLen(b)));
       return S_OK;
     }
-    case VT_DISPATCH:
-      *out = Variant::Object(WrapObject(wmi::kIID_IDispatch, V_DISPATCH(&in)));
-      return S_OK;
-    case VT_UNKNOWN:
-      *out = Variant::Object(WrapObject(wmi::kIID_IUnknown, V_UNKNOWN(&in)));
-      return S_OK;
+    case VT_DISPATCH: *out = Variant::Object(WrapObject(wmi::kIID_IDispatch, V_DISPATCH(&in))); return S_OK;
+    case VT_UNKNOWN: *out = Variant::Object(WrapObject(wmi::kIID_IUnknown, V_UNKNOWN(&in))); return S_OK;
     default: {
       // Dates, currency, decimals and the like: taken as their text.
       ScopedVariant text;
@@ -125,17 +121,50 @@ HRESULT ScalarToComVariant(const Variant& in, VARIANT* out) {
   switch (in.type) {
     case VarType::kEmpty: break;
     case VarType::kNull: V_VT(out) = VT_NULL; break;
-    case VarType::kInt8: V_VT(out) = VT_I1; V_I1(out) = static_cast<CHAR>(in.i); break;
-    case VarType::kUInt8: V_VT(out) = VT_UI1; V_UI1(out) = static_cast<BYTE>(in.u); break;
-    case VarType::kInt16: V_VT(out) = VT_I2; V_I2(out) = static_cast<SHORT>(in.i); break;
-    case VarType::kUInt16: V_VT(out) = VT_UI2; V_UI2(out) = static_cast<USHORT>(in.u); break;
-    case VarType::kInt32: V_VT(out) = VT_I4; V_I4(out) = static_cast<LONG>(in.i); break;
-    case VarType::kUInt32: V_VT(out) = VT_UI4; V_UI4(out) = static_cast<ULONG>(in.u); break;
-    case VarType::kInt64: V_VT(out) = VT_I8; V_I8(out) = in.i; break;
-    case VarType::kUInt64: V_VT(out) = VT_UI8; V_UI8(out) = in.u; break;
-    case VarType::kReal32: V_VT(out) = VT_R4; V_R4(out) = static_cast<FLOAT>(in.r); break;
-    case VarType::kReal64: V_VT(out) = VT_R8; V_R8(out) = in.r; break;
-    case VarType::kBool: V_VT(out) = VT_BOOL; V_BOOL(out) = in.i != 0 ? VARIANT_TRUE : VARIANT_FALSE; break;
+    case VarType::kInt8:
+      V_VT(out) = VT_I1;
+      V_I1(out) = static_cast<CHAR>(in.i);
+      break;
+    case VarType::kUInt8:
+      V_VT(out) = VT_UI1;
+      V_UI1(out) = static_cast<BYTE>(in.u);
+      break;
+    case VarType::kInt16:
+      V_VT(out) = VT_I2;
+      V_I2(out) = static_cast<SHORT>(in.i);
+      break;
+    case VarType::kUInt16:
+      V_VT(out) = VT_UI2;
+      V_UI2(out) = static_cast<USHORT>(in.u);
+      break;
+    case VarType::kInt32:
+      V_VT(out) = VT_I4;
+      V_I4(out) = static_cast<LONG>(in.i);
+      break;
+    case VarType::kUInt32:
+      V_VT(out) = VT_UI4;
+      V_UI4(out) = static_cast<ULONG>(in.u);
+      break;
+    case VarType::kInt64:
+      V_VT(out) = VT_I8;
+      V_I8(out) = in.i;
+      break;
+    case VarType::kUInt64:
+      V_VT(out) = VT_UI8;
+      V_UI8(out) = in.u;
+      break;
+    case VarType::kReal32:
+      V_VT(out) = VT_R4;
+      V_R4(out) = static_cast<FLOAT>(in.r);
+      break;
+    case VarType::kReal64:
+      V_VT(out) = VT_R8;
+      V_R8(out) = in.r;
+      break;
+    case VarType::kBool:
+      V_VT(out) = VT_BOOL;
+      V_BOOL(out) = in.i != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+      break;
     case VarType::kText: {
       BSTR b = SysAllocStringLen(Wide(in.s), static_cast<UINT>(in.s.size()));
       if (b == nullptr) return E_OUTOFMEMORY;
@@ -182,8 +211,8 @@ HRESULT ArrayToComVariant(const Variant& in, VARIANT* out) {
     HRESULT hr = ScalarToComVariant(in.elements[index], element.Get());
     if (SUCCEEDED(hr)) {
       VARIANT* v = element.Get();
-      void* data = element_vt == VT_VARIANT ? static_cast<void*>(v)
-                   : element_vt == VT_BSTR   ? static_cast<void*>(V_BSTR(v))
+      void* data = element_vt == VT_VARIANT    ? static_cast<void*>(v)
+                   : element_vt == VT_BSTR     ? static_cast<void*>(V_BSTR(v))
                    : element_vt == VT_DISPATCH ? static_cast<void*>(V_DISPATCH(v))
                                                : static_cast<void*>(&V_UI1(v));
       hr = SafeArrayPutElement(array, &index, data);

@@ -165,8 +165,8 @@ class ServicesAdapter : public Adapter<wmi::ISWbemServices, ::ISWbemServices> {
   using Adapter::Adapter;
 
   wmi::HRESULT ExecQuery(const Text& query, const Text& language, std::int32_t flags,
-                    const std::shared_ptr<IUnknownObject>& named_values,
-                    std::shared_ptr<wmi::ISWbemObjectSet>* result) override {
+                         const std::shared_ptr<IUnknownObject>& named_values,
+                         std::shared_ptr<wmi::ISWbemObjectSet>* result) override {
     result->reset();
     ComPtr<IDispatch> values;
     HRESULT hr = NamedValues(named_values, &values);
@@ -180,8 +180,8 @@ class ServicesAdapter : public Adapter<wmi::ISWbemServices, ::ISWbemServices> {
   }
 
   wmi::HRESULT InstancesOf(const Text& class_name, std::int32_t flags,
-                      const std::shared_ptr<IUnknownObject>& named_values,
-                      std::shared_ptr<wmi::ISWbemObjectSet>* result) override {
+                           const std::shared_ptr<IUnknownObject>& named_values,
+                           std::shared_ptr<wmi::ISWbemObjectSet>* result) override {
     result->reset();
     ComPtr<IDispatch> values;
     HRESULT hr = NamedValues(named_values, &values);
@@ -204,19 +204,18 @@ class LocatorAdapter : public Adapter<wmi::ISWbemLocator, ::ISWbemLocator> {
   using Adapter::Adapter;
 
   wmi::HRESULT ConnectServer(const Text& server, const Text& name_space, const Text& user, const Text& password,
-                        const Text& locale, const Text& authority, std::int32_t security_flags,
-                        const std::shared_ptr<IUnknownObject>& named_values,
-                        std::shared_ptr<wmi::ISWbemServices>* services) override {
+                             const Text& locale, const Text& authority, std::int32_t security_flags,
+                             const std::shared_ptr<IUnknownObject>& named_values,
+                             std::shared_ptr<wmi::ISWbemServices>* services) override {
     services->reset();
     ComPtr<IDispatch> values;
     HRESULT hr = NamedValues(named_values, &values);
     if (FAILED(hr)) return hr;
-    Bstr server_text(server), namespace_text(name_space), user_text(user), password_text(password),
-        locale_text(locale), authority_text(authority);
+    Bstr server_text(server), namespace_text(name_space), user_text(user), password_text(password), locale_text(locale),
+        authority_text(authority);
     ComPtr<::ISWbemServices> result;
     hr = com()->ConnectServer(server_text.Get(), namespace_text.Get(), user_text.Get(), password_text.Get(),
-                              locale_text.Get(), authority_text.Get(), security_flags, values.Get(),
-                              result.Receive());
+                              locale_text.Get(), authority_text.Get(), security_flags, values.Get(), result.Receive());
     if (SUCCEEDED(hr) && result) *services = std::make_shared<ServicesAdapter>(std::move(result));
     return hr;
   }
