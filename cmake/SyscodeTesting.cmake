@@ -1,11 +1,9 @@
 # GoogleTest: Debian's packaged library natively; built from the sources
 # Debian ships in /usr/src/googletest for a cross build.
 if(CMAKE_CROSSCOMPILING)
-  if(NOT TARGET gtest)
-    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
-    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  endif()
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   set(SYSCODE_GTEST_LIBS gtest gmock gtest_main)
   if(WIN32)
     include(${CMAKE_CURRENT_LIST_DIR}/WineEmulator.cmake)

@@ -8,19 +8,17 @@
 #include <string>
 
 #include "syscode/syscode.h"
+#include "fakes/worked_log.h"
 
 namespace {
 
 using nlohmann::json;
 
-const std::string kSep = "--------------------------------------------------\r\n";
-// The worked example as the window logs it, then the accumulation example's
+const std::string& kSep = fakes::kLogSeparator;
+// The worked example as the window logs it (kWorked), then the accumulation example's
 // first press (its own code ends in 1; the window showed ...X33 on the
 // press after it).
-const std::string kWorked =
-    "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
-    "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
-    kSep;
+const std::string& kWorked = fakes::kWorkedLog;
 const std::string kFirstOfTwo =
     "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = \r\n"
     "HardDiskSerialNumber = S1A7-QX92-KM3\r\nBiosName = LEGACY BIOS 2.07\r\n" +

@@ -54,46 +54,31 @@ TEST_P(CodeAssemblyCases, FirstPressInNewWindow) {
   EXPECT_EQ(log.lines.back(), syscode::kLogSeparator);
 }
 
+// One case in two lines: the inputs, then what they give.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, CodeAssemblyCases,
-    ::testing::Values(PressCase{"two parts, source 7 reached",
-                                {u"BFEBFBFF000306A9", u"", u"", u"", u"", u"", u"2864434397"},
-                                u"1008",
-                                0x81,
-                                7},
-                      PressCase{"third part from source 7 still empties the body",
-                                {u"BFEBFBFF000306A9", u"", u"mb.42/77zx-r", u"", u"", u"", u"2864434397"},
-                                u"9008",
-                                0x89,
-                                7},
-                      PressCase{"every source empty", {u"", u"", u"", u"", u"", u"", u""}, u"0000", 0x00, 7},
-                      PressCase{"sources 1 to 3 stop after 3",
-                                {u"ABCDEFG1", u"HIJKLMN2", u"OPQRSTU3", u"x", u"x", u"x", u"x"},
-                                u"B00FEDCBKJI1GP2NMLUTSRQ30",
-                                0x0B,
-                                3},
-                      PressCase{"exactly 7 taken whole, 6 gives nothing",
-                                {u"1234567", u"ABCDEF", u"ab-cd-ef-12", u"QWERTYU", u"", u"", u""},
-                                u"90054321DCB76Q21FEYTREWU1",
-                                0x19,
-                                4},
-                      PressCase{"non-ASCII and punctuation only",
-                                {u"\u0661\u0662\u0663\u0664\u0665\u0666\u0667\u0668", u"-.-.-.-.-.", u"", u"", u"", u"",
-                                 u"123456"},
-                                u"0000",
-                                0x00,
-                                7},
-                      PressCase{"signature below one million leaves bit 0x80 clear",
-                                {u"AAAAAAA", u"BBBBBBB", u"", u"", u"", u"", u"999999"},
-                                u"3000",
-                                0x03,
-                                7}),
+    ::testing::Values(
+        PressCase{"two parts, source 7 reached", {u"BFEBFBFF000306A9", u"", u"", u"", u"", u"", u"2864434397"},
+                  u"1008", 0x81, 7},
+        PressCase{"third part from source 7 still empties the body",
+                  {u"BFEBFBFF000306A9", u"", u"mb.42/77zx-r", u"", u"", u"", u"2864434397"}, u"9008", 0x89, 7},
+        PressCase{"every source empty", {u"", u"", u"", u"", u"", u"", u""}, u"0000", 0x00, 7},
+        PressCase{"sources 1 to 3 stop after 3", {u"ABCDEFG1", u"HIJKLMN2", u"OPQRSTU3", u"x", u"x", u"x", u"x"},
+                  u"B00FEDCBKJI1GP2NMLUTSRQ30", 0x0B, 3},
+        PressCase{"exactly 7 taken whole, 6 gives nothing",
+                  {u"1234567", u"ABCDEF", u"ab-cd-ef-12", u"QWERTYU", u"", u"", u""}, u"90054321DCB76Q21FEYTREWU1",
+                  0x19, 4},
+        PressCase{"non-ASCII and punctuation only", {u"\u0661\u0662\u0663\u0664\u0665\u0666\u0667\u0668", u"-.-.-.-.-.",
+                  u"", u"", u"", u"", u"123456"}, u"0000", 0x00, 7},
+        PressCase{"signature below one million leaves bit 0x80 clear",
+                  {u"AAAAAAA", u"BBBBBBB", u"", u"", u"", u"", u"999999"}, u"3000", 0x03, 7}),
     [](const auto& info) {
       std::string n = info.param.name;
-      for (char& ch : n)
-        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+      for (char& ch : n) if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
       return n;
     });
+// clang-format on
 
 TEST(CodeAssemblyTest, MaskAccumulatesAcrossPresses) {
   FixedSources sources({u"BFEBFBFF000306A9", u"1.02b", u"", u"S1A7-QX92-KM3", u"LEGACY BIOS 2.07", u"", u""});

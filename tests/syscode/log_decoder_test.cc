@@ -1,6 +1,7 @@
 #include "syscode/log_decoder.h"
 
 #include "syscode/press_report.h"
+#include "fakes/worked_log.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,9 @@ using syscode::ReplayPress;
 using syscode::ReplayResult;
 using syscode::Text;
 
-const std::string kSep = "--------------------------------------------------\r\n";
+const std::string& kSep = fakes::kLogSeparator;
 // The worked example as the window logs it.
-const std::string kWorked =
-    "CpuId = BFEBFBFF000306A9\r\nBiosVersion = 1.02b\r\nBaseBordSerialNumber = mb.42/77zx-r\r\n"
-    "HardDiskSerialNumber = S1A7-QX92-KM3\r\n" +
-    kSep;
+const std::string& kWorked = fakes::kWorkedLog;
 const std::string kEmpty2To6 =
     "BiosVersion = \r\nBaseBordSerialNumber = \r\nHardDiskSerialNumber = \r\nBiosName = \r\n"
     "BaseBordManufacturer = \r\n";
