@@ -30,10 +30,10 @@ QString ToQString(const Text& text) { return QString::fromStdU16String(text); }
 Text ToText(const QString& text) { return text.toStdU16String(); }
 QRect ToQRect(const Box& box) { return QRect(box.left, box.top, box.width, box.height); }
 
-QFont ToQFont(const FontSpec& spec) {
-  QFont font(QString::fromUtf16(spec.face));
-  font.setPixelSize(spec.height);
-  font.setBold(spec.bold);
+QFont ToQFont(const FontSpec& wanted) {
+  QFont font(QString::fromUtf16(wanted.face));
+  font.setPixelSize(wanted.height);
+  font.setBold(wanted.bold);
   return font;
 }
 
