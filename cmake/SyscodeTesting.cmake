@@ -1,9 +1,14 @@
-# GoogleTest: Debian's packaged library natively; built from the sources
-# Debian ships in /usr/src/googletest for a cross build.
+# GoogleTest: Debian's packaged library natively; built from its sources for
+# a cross build (Debian's googletest package puts them in /usr/src/googletest;
+# set SYSCODE_GOOGLETEST_SOURCE_DIR where they live elsewhere).
 if(CMAKE_CROSSCOMPILING)
+  set(SYSCODE_GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest's sources, built for a cross build")
+  if(NOT EXISTS ${SYSCODE_GOOGLETEST_SOURCE_DIR}/CMakeLists.txt)
+    message(FATAL_ERROR "GoogleTest's sources not found in ${SYSCODE_GOOGLETEST_SOURCE_DIR}: install googletest or set SYSCODE_GOOGLETEST_SOURCE_DIR")
+  endif()
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_subdirectory(${SYSCODE_GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   set(SYSCODE_GTEST_LIBS gtest gmock gtest_main)
   if(WIN32)
     include(${CMAKE_CURRENT_LIST_DIR}/WineEmulator.cmake)
