@@ -1,6 +1,8 @@
-// The entry points that run on the platform's runtime. They live in a file
-// of their own so that a program using only the explicit-runtime forms (the
-// tests, the benchmarks) does not need PlatformComRuntime.
+// The entry points that run on the platform's runtime. wmi/ declares them
+// beside the explicit-runtime forms they call; they are defined here, in the
+// layer that provides PlatformComRuntime, so wmi/ never calls up into it and
+// a program using only the explicit-runtime forms (the tests, the
+// benchmarks) does not need the platform's runtime.
 #include "wmi/com_runtime.h"
 #include "wmi/property_text.h"
 #include "wmi/wmiquery.h"
